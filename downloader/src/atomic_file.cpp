@@ -1,0 +1,82 @@
+#include "atomic_file.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "win_handles.h"
+
+namespace zqd {
+namespace {
+
+// Deletes the file it names unless Keep() was called.
+class TempFile {
+public:
+    explicit TempFile(std::wstring path) : path_(std::move(path)) {}
+    ~TempFile()
+    {
+        if (!path_.empty()) DeleteFileW(path_.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+    void Keep() { path_.clear(); }
+
+private:
+    std::wstring path_;
+};
+
+std::optional<std::wstring> FullPath(const std::wstring& path)
+{
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return std::nullopt;
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+    if (length == 0 || length >= needed) return std::nullopt;
+    full.resize(length);
+    return full;
+}
+
+// The folder part of a full path, keeping the separator ("C:\dir\").
+std::wstring FolderOf(const std::wstring& fullPath)
+{
+    const auto separator = fullPath.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? std::wstring() : fullPath.substr(0, separator + 1);
+}
+
+bool WriteContents(const std::wstring& path, const std::string& bytes)
+{
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!file) return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file.Get(), bytes.data() + done, wanted, &written, nullptr) || written == 0) return false;
+        done += written;
+    }
+    return FlushFileBuffers(file.Get()) != FALSE;
+}
+
+}  // namespace
+
+bool ReplaceFileAtomically(const std::wstring& target, const std::string& bytes)
+{
+    const std::optional<std::wstring> full = FullPath(target);
+    if (!full) return false;
+    const std::wstring folder = FolderOf(*full);
+    wchar_t tempName[MAX_PATH];
+    if (folder.empty() || !GetTempFileNameW(folder.c_str(), L"zqd", 0, tempName)) return false;
+
+    TempFile temp(tempName);
+    if (!WriteContents(temp.Path(), bytes)) return false;
+    if (!MoveFileExW(temp.Path().c_str(), full->c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return false;
+    temp.Keep();
+    return true;
+}
+
+}  // namespace zqd

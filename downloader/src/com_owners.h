@@ -1,0 +1,104 @@
+// Owners for the COM resources used to read the request document: the
+// apartment, interface pointers, BSTRs and VARIANTs.
+#ifndef ZQDOWNLOAD_COM_OWNERS_H
+#define ZQDOWNLOAD_COM_OWNERS_H
+
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+
+#include <new>
+#include <string>
+
+namespace zqd {
+
+// Enters a single-threaded apartment for the scope. Only an S_OK entry is
+// undone: when the thread was already initialised the caller owns COM.
+class ComApartment {
+public:
+    ComApartment() : result_(CoInitialize(nullptr)) {}
+    ~ComApartment()
+    {
+        if (result_ == S_OK) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT result_;
+};
+
+template <typename T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() { Reset(); }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& other) noexcept : ptr_(other.ptr_) { other.ptr_ = nullptr; }
+
+    T* Get() const { return ptr_; }
+    T* operator->() const { return ptr_; }
+    explicit operator bool() const { return ptr_ != nullptr; }
+
+    T** Put()
+    {
+        Reset();
+        return &ptr_;
+    }
+
+    void Reset()
+    {
+        if (ptr_) ptr_->Release();
+        ptr_ = nullptr;
+    }
+
+private:
+    T* ptr_ = nullptr;
+};
+
+class Bstr {
+public:
+    Bstr() = default;
+    explicit Bstr(const wchar_t* text) : value_(SysAllocString(text))
+    {
+        if (!value_) throw std::bad_alloc();
+    }
+    ~Bstr() { SysFreeString(value_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+
+    BSTR Get() const { return value_; }
+    BSTR* Put()
+    {
+        SysFreeString(value_);
+        value_ = nullptr;
+        return &value_;
+    }
+    std::wstring Str() const { return value_ ? std::wstring(value_, SysStringLen(value_)) : std::wstring(); }
+
+private:
+    BSTR value_ = nullptr;
+};
+
+class Variant {
+public:
+    Variant() { VariantInit(&value_); }
+    ~Variant() { VariantClear(&value_); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+
+    const VARIANT& Get() const { return value_; }
+    VARIANT* Put()
+    {
+        VariantClear(&value_);
+        return &value_;
+    }
+
+private:
+    VARIANT value_;
+};
+
+}  // namespace zqd
+
+#endif

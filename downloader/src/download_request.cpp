@@ -1,0 +1,109 @@
+#include "download_request.h"
+
+#include <windows.h>
+#include <msxml2.h>
+
+#include "com_owners.h"
+
+namespace zqd {
+namespace {
+
+// MSXML's version-independent DOMDocument and IXMLDOMDocument2, spelt out so
+// that no import library has to provide them.
+const CLSID kClsidDomDocument = {
+    0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
+const IID kIidDomDocument2 = {
+    0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+std::wstring Trim(const std::wstring& text)
+{
+    const wchar_t* blanks = L" \t\r\n";
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::wstring::npos) return std::wstring();
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// A parsed document, or an empty pointer when the text is not well formed.
+ComPtr<IXMLDOMDocument2> LoadDocument(const wchar_t* text)
+{
+    ComPtr<IXMLDOMDocument2> document;
+    if (FAILED(CoCreateInstance(kClsidDomDocument, nullptr, CLSCTX_INPROC_SERVER, kIidDomDocument2,
+                                reinterpret_cast<void**>(document.Put()))))
+        return document;
+    // Parse in place only: no asynchronous load, no external resources.
+    document->put_async(VARIANT_FALSE);
+    document->put_validateOnParse(VARIANT_FALSE);
+    document->put_resolveExternals(VARIANT_FALSE);
+    Bstr xml(text);
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    if (FAILED(document->loadXML(xml.Get(), &loaded)) || loaded != VARIANT_TRUE) document.Reset();
+    return document;
+}
+
+std::wstring NodeName(IXMLDOMNode* node)
+{
+    Bstr name;
+    return SUCCEEDED(node->get_nodeName(name.Put())) ? name.Str() : std::wstring();
+}
+
+std::wstring Attribute(IXMLDOMElement* element, const wchar_t* name)
+{
+    Bstr attributeName(name);
+    Variant value;
+    if (element->getAttribute(attributeName.Get(), value.Put()) != S_OK) return std::wstring();
+    if (value.Get().vt != VT_BSTR || !value.Get().bstrVal) return std::wstring();
+    return std::wstring(value.Get().bstrVal, SysStringLen(value.Get().bstrVal));
+}
+
+// The trimmed text of a <url> child element, or empty for any other node.
+std::wstring UrlText(IXMLDOMNode* node)
+{
+    DOMNodeType type = NODE_INVALID;
+    if (FAILED(node->get_nodeType(&type)) || type != NODE_ELEMENT || NodeName(node) != L"url")
+        return std::wstring();
+    Bstr text;
+    return SUCCEEDED(node->get_text(text.Put())) ? Trim(text.Str()) : std::wstring();
+}
+
+std::vector<std::wstring> UrlElements(IXMLDOMElement* root)
+{
+    std::vector<std::wstring> urls;
+    ComPtr<IXMLDOMNodeList> children;
+    long count = 0;
+    if (FAILED(root->get_childNodes(children.Put())) || !children || FAILED(children->get_length(&count)))
+        return urls;
+    for (long i = 0; i < count; ++i) {
+        ComPtr<IXMLDOMNode> child;
+        if (children->get_item(i, child.Put()) != S_OK || !child) continue;
+        std::wstring url = UrlText(child.Get());
+        if (!url.empty()) urls.push_back(std::move(url));
+    }
+    return urls;
+}
+
+std::optional<DownloadRequest> ReadRequest(const wchar_t* text)
+{
+    ComPtr<IXMLDOMDocument2> document = LoadDocument(text);
+    ComPtr<IXMLDOMElement> root;
+    if (!document || document->get_documentElement(root.Put()) != S_OK || !root) return std::nullopt;
+    if (NodeName(root.Get()) != L"InsideParam") return std::nullopt;
+
+    DownloadRequest request;
+    request.targetPath = Attribute(root.Get(), L"filepath");
+    request.md5 = Trim(Attribute(root.Get(), L"MD5"));
+    request.urls = UrlElements(root.Get());
+    if (request.targetPath.empty() || request.urls.empty()) return std::nullopt;
+    return request;
+}
+
+}  // namespace
+
+std::optional<DownloadRequest> ParseDownloadRequest(const wchar_t* document)
+{
+    if (!document) return std::nullopt;
+    // The apartment outlives every interface pointer created in ReadRequest.
+    ComApartment apartment;
+    return ReadRequest(document);
+}
+
+}  // namespace zqd

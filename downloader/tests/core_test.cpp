@@ -1,0 +1,144 @@
+// The module's parts on their own, where a direct check is clearer than a
+// whole download.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <objbase.h>
+
+#include "atomic_file.h"
+#include "download_request.h"
+#include "fetch.h"
+#include "http_test_server.h"
+#include "md5.h"
+#include "test_support.h"
+
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+TEST(ParseDownloadRequest, ReadsAttributesAndAddressesInOrder)
+{
+    const auto request = zqd::ParseDownloadRequest(
+        L"<InsideParam filepath=\"C:\\a&amp;b\\x.xml\" text=\"\" MD5=\" ABC \" action=\"0\">"
+        L"<url>http://one/a.xml?x=1&amp;y=2</url><url></url><other>http://no</other>"
+        L"<url>\n  file:///C:/b.xml  \n</url></InsideParam>");
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->targetPath, L"C:\\a&b\\x.xml");
+    EXPECT_EQ(request->md5, L"ABC");
+    EXPECT_EQ(request->urls, (Names{L"http://one/a.xml?x=1&y=2", L"file:///C:/b.xml"}));
+}
+
+TEST(ParseDownloadRequest, TreatsAnAbsentDigestAsNoCheck)
+{
+    const auto request = zqd::ParseDownloadRequest(L"<InsideParam filepath=\"x\"><url>u</url></InsideParam>");
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->md5, L"");
+}
+
+// Keeps the thread in the multithreaded apartment for the scope.
+class MultithreadedApartment {
+public:
+    MultithreadedApartment() : result_(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
+    ~MultithreadedApartment()
+    {
+        if (SUCCEEDED(result_)) CoUninitialize();
+    }
+    MultithreadedApartment(const MultithreadedApartment&) = delete;
+    MultithreadedApartment& operator=(const MultithreadedApartment&) = delete;
+    HRESULT Result() const { return result_; }
+
+private:
+    HRESULT result_;
+};
+
+// The host's thread may already be in the multithreaded apartment: parsing
+// works there and leaves that apartment entered.
+TEST(ParseDownloadRequest, KeepsTheCallersApartment)
+{
+    MultithreadedApartment host;
+    ASSERT_EQ(host.Result(), S_OK);
+    EXPECT_TRUE(zqd::ParseDownloadRequest(L"<InsideParam filepath=\"x\"><url>u</url></InsideParam>"));
+    MultithreadedApartment again;
+    EXPECT_EQ(again.Result(), S_FALSE) << "the caller's apartment was left";
+}
+
+TEST(Md5, MatchesKnownDigests)
+{
+    EXPECT_EQ(zqd::Md5Hex(""), L"d41d8cd98f00b204e9800998ecf8427e");
+    EXPECT_EQ(zqd::Md5Hex("abc"), L"900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(zqd::Md5Hex(std::string("\0\xff", 2)), L"d07d34efac6328007ad67c7e0a985e00") << "binary input";
+}
+
+TEST(Md5, ComparesWithoutCaseButExactly)
+{
+    EXPECT_TRUE(zqd::Md5Matches("abc", L"900150983CD24FB0D6963F7D28E17F72"));
+    EXPECT_FALSE(zqd::Md5Matches("abc", L"900150983cd24fb0d6963f7d28e17f7"));
+    EXPECT_FALSE(zqd::Md5Matches("abd", L"900150983cd24fb0d6963f7d28e17f72"));
+}
+
+class FetchTest : public ::testing::Test {
+protected:
+    zqd_test::TempFolder folder;
+    const zqd::FetchLimits limits{5, 15000};
+};
+
+TEST_F(FetchTest, CapsFileAddressesAtTheLimit)
+{
+    zqd_test::WriteBytes(folder.File(L"five"), "12345");
+    zqd_test::WriteBytes(folder.File(L"six"), "123456");
+    EXPECT_EQ(zqd::FetchUrl(zqd_test::FileUrl(folder.File(L"five")), limits), "12345");
+    EXPECT_FALSE(zqd::FetchUrl(zqd_test::FileUrl(folder.File(L"six")), limits));
+    EXPECT_FALSE(zqd::FetchUrl(zqd_test::FileUrl(folder.Path()), limits)) << "a folder is not a file";
+}
+
+TEST_F(FetchTest, CapsHttpAtTheLimit)
+{
+    HttpTestServer server;
+    server.Serve("/five", 200, "12345");
+    server.Serve("/six", 200, "123456");
+    ASSERT_TRUE(server.Start());
+    EXPECT_EQ(zqd::FetchUrl(server.Url(L"/five"), limits), "12345");
+    EXPECT_FALSE(zqd::FetchUrl(server.Url(L"/six"), limits));
+}
+
+TEST_F(FetchTest, AcceptsOnlyHttpHttpsAndFileSchemes)
+{
+    zqd_test::WriteBytes(folder.File(L"five"), "12345");
+    EXPECT_EQ(zqd::FetchUrl(L"FILE:///" + folder.File(L"five"), limits), "12345");
+    EXPECT_FALSE(zqd::FetchUrl(L"ftp://127.0.0.1/five", limits));
+    EXPECT_FALSE(zqd::FetchUrl(folder.File(L"five"), limits)) << "a bare path is not an address";
+}
+
+TEST_F(FetchTest, FollowsARedirectToTheFinalStatus)
+{
+    HttpTestServer server;
+    server.Serve("/five", 200, "12345");
+    ASSERT_TRUE(server.Start());
+    const std::wstring to = server.Url(L"/five");
+    server.Serve("/moved", CannedResponse{302, "", {}, "Location: " + std::string(to.begin(), to.end()) + "\r\n"});
+    EXPECT_EQ(zqd::FetchUrl(server.Url(L"/moved"), limits), "12345");
+}
+
+class ReplaceFileTest : public ::testing::Test {
+protected:
+    zqd_test::TempFolder folder;
+    std::wstring target = folder.File(L"target.xml");
+};
+
+TEST_F(ReplaceFileTest, ReplacesTheContentsAndLeavesNoTemporaryFile)
+{
+    zqd_test::WriteBytes(target, "a much longer old content");
+    ASSERT_TRUE(zqd::ReplaceFileAtomically(target, "new"));
+    EXPECT_EQ(zqd_test::ReadBytes(target), "new");
+    EXPECT_EQ(folder.Names(), Names{L"target.xml"});
+}
+
+TEST_F(ReplaceFileTest, LeavesAnUnreplaceableTargetAlone)
+{
+    ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
+    EXPECT_FALSE(zqd::ReplaceFileAtomically(target, "new"));
+    EXPECT_EQ(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD{FILE_ATTRIBUTE_DIRECTORY});
+    EXPECT_EQ(folder.Names(), Names{L"target.xml"});
+}
+
+}  // namespace

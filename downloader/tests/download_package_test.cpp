@@ -1,0 +1,171 @@
+// DownloadPackage as the host calls it: through the built zqdownload.dll.
+#include <gtest/gtest.h>
+
+#include "http_test_server.h"
+#include "test_support.h"
+
+namespace {
+
+using zqd_test::FileExists;
+using zqd_test::ReadBytes;
+using zqd_test::RequestDocument;
+using Names = std::vector<std::wstring>;
+
+// Binary-safe content: NUL, CR LF and high bytes must survive unchanged.
+const char kRawCatalogue[] = "<Plugins>\0\r\n\xff\x80</Plugins>";
+const std::string kCatalogue(kRawCatalogue, sizeof kRawCatalogue - 1);
+const std::string kOldCatalogue = "old catalogue";
+const std::size_t kMaxBytes = 16u * 1024u * 1024u;
+
+class DownloadPackageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(module.Loaded()) << "zqdownload.dll not found in the stage folder";
+        server.Serve("/good.xml", 200, kCatalogue);
+        server.Serve("/missing.xml", 404, "not here");
+        server.Serve("/broken.xml", 500, "oops");
+        ASSERT_TRUE(server.Start());
+    }
+
+    int Download(const std::vector<std::wstring>& urls, const std::wstring& md5 = L"")
+    {
+        return module.Download(RequestDocument(target, md5, urls).c_str());
+    }
+
+    // An address whose port refuses connections.
+    static std::wstring RefusedUrl()
+    {
+        HttpTestServer closed;
+        closed.Start();
+        closed.Stop();
+        return closed.Url(L"/good.xml");
+    }
+
+    zqd_test::DownloadModule module;
+    zqd_test::TempFolder folder;
+    std::wstring target = folder.File(L"SMBPlugins_x86.xml");
+    HttpTestServer server;
+};
+
+TEST_F(DownloadPackageTest, WritesTheFileFromHttp)
+{
+    EXPECT_NE(Download({server.Url(L"/good.xml")}), 0);
+    EXPECT_EQ(ReadBytes(target), kCatalogue);
+    EXPECT_EQ(server.RequestCount("/good.xml"), 1);
+    EXPECT_EQ(folder.Names(), Names{L"SMBPlugins_x86.xml"});
+}
+
+TEST_F(DownloadPackageTest, ReplacesAnExistingFile)
+{
+    zqd_test::WriteBytes(target, kOldCatalogue);
+    EXPECT_NE(Download({server.Url(L"/good.xml")}), 0);
+    EXPECT_EQ(ReadBytes(target), kCatalogue);
+    EXPECT_EQ(folder.Names(), Names{L"SMBPlugins_x86.xml"});
+}
+
+TEST_F(DownloadPackageTest, FallsBackInOrderPastFailingAddresses)
+{
+    EXPECT_NE(Download({server.Url(L"/missing.xml"), server.Url(L"/broken.xml"), RefusedUrl(),
+                        server.Url(L"/good.xml"), server.Url(L"/never.xml")}),
+              0);
+    EXPECT_EQ(ReadBytes(target), kCatalogue);
+    EXPECT_EQ(server.Requests(), (std::vector<std::string>{"/missing.xml", "/broken.xml", "/good.xml"}));
+}
+
+TEST_F(DownloadPackageTest, KeepsTheOldFileWhenEveryAddressFails)
+{
+    zqd_test::WriteBytes(target, kOldCatalogue);
+    EXPECT_EQ(Download({server.Url(L"/missing.xml"), server.Url(L"/broken.xml"), RefusedUrl()}), 0);
+    EXPECT_EQ(ReadBytes(target), kOldCatalogue);
+    EXPECT_EQ(folder.Names(), Names{L"SMBPlugins_x86.xml"});
+}
+
+TEST_F(DownloadPackageTest, SendsAnEscapedAmpersandAsAmpersand)
+{
+    server.Serve("/get?name=a&arch=x86", 200, kCatalogue);
+    EXPECT_NE(Download({server.Url(L"/get?name=a&arch=x86")}), 0);
+    EXPECT_EQ(server.Requests(), std::vector<std::string>{"/get?name=a&arch=x86"});
+}
+
+TEST_F(DownloadPackageTest, ReadsFileAddresses)
+{
+    const std::wstring source = folder.File(L"source.xml");
+    zqd_test::WriteBytes(source, kCatalogue);
+    EXPECT_NE(Download({zqd_test::FileUrl(folder.File(L"absent.xml")), zqd_test::FileUrl(source)}), 0);
+    EXPECT_EQ(ReadBytes(target), kCatalogue);
+    EXPECT_EQ(folder.Names().size(), 2u);
+}
+
+TEST_F(DownloadPackageTest, FailsWhenTheTargetFolderIsMissing)
+{
+    target = folder.File(L"absent\\SMBPlugins_x86.xml");
+    EXPECT_EQ(Download({server.Url(L"/good.xml")}), 0);
+    EXPECT_TRUE(folder.Names().empty());
+}
+
+// The digest in the request: mirrors whose content does not match are skipped.
+TEST_F(DownloadPackageTest, AcceptsAMatchingDigestInAnyCase)
+{
+    server.Serve("/empty.xml", 200, "");
+    EXPECT_NE(Download({server.Url(L"/empty.xml")}, L"D41D8CD98F00B204E9800998ECF8427E"), 0);
+    EXPECT_EQ(ReadBytes(target), "");
+    EXPECT_TRUE(FileExists(target));
+}
+
+TEST_F(DownloadPackageTest, KeepsTheOldFileOnADigestMismatch)
+{
+    zqd_test::WriteBytes(target, kOldCatalogue);
+    EXPECT_EQ(Download({server.Url(L"/good.xml")}, L"d41d8cd98f00b204e9800998ecf8427e"), 0);
+    EXPECT_EQ(ReadBytes(target), kOldCatalogue);
+    EXPECT_EQ(folder.Names(), Names{L"SMBPlugins_x86.xml"});
+}
+
+TEST_F(DownloadPackageTest, SkipsAMirrorWithTheWrongContent)
+{
+    server.Serve("/empty.xml", 200, "");
+    EXPECT_NE(Download({server.Url(L"/good.xml"), server.Url(L"/empty.xml")}, L"d41d8cd98f00b204e9800998ecf8427e"),
+              0);
+    EXPECT_EQ(ReadBytes(target), "");
+}
+
+// 16 MiB is the largest file accepted.
+TEST_F(DownloadPackageTest, AcceptsAFileOfExactlyTheLimit)
+{
+    server.Serve("/limit.xml", 200, std::string(kMaxBytes, 'x'));
+    EXPECT_NE(Download({server.Url(L"/limit.xml")}), 0);
+    EXPECT_EQ(ReadBytes(target).size(), kMaxBytes);
+}
+
+TEST_F(DownloadPackageTest, RefusesAFileOverTheLimit)
+{
+    const std::wstring source = folder.File(L"big.xml");
+    zqd_test::WriteBytes(source, std::string(kMaxBytes + 1, 'x'));
+    server.Serve("/big.xml", 200, std::string(kMaxBytes + 1, 'x'));
+    EXPECT_EQ(Download({server.Url(L"/big.xml"), zqd_test::FileUrl(source)}), 0);
+    EXPECT_EQ(folder.Names(), Names{L"big.xml"});
+}
+
+// Requests that cannot be acted on fail without contacting any server.
+TEST_F(DownloadPackageTest, RejectsUnusableRequests)
+{
+    const std::wstring url = server.Url(L"/good.xml");
+    const std::vector<std::wstring> documents = {
+        L"",
+        L"<InsideParam filepath=\"" + target + L"\"><url>" + url + L"</url>",
+        L"<Other filepath=\"" + target + L"\"><url>" + url + L"</url></Other>",
+        L"<InsideParam MD5=\"\"><url>" + url + L"</url></InsideParam>",
+        L"<InsideParam filepath=\"\"><url>" + url + L"</url></InsideParam>",
+        RequestDocument(target, L"", {}),
+        RequestDocument(target, L"", {L"", L"  "}),
+        RequestDocument(target, L"", {L"ftp://127.0.0.1/good.xml"}),
+    };
+    for (const std::wstring& document : documents) {
+        EXPECT_EQ(module.Download(document.c_str()), 0) << std::string(document.begin(), document.end());
+    }
+    EXPECT_EQ(module.Download(nullptr), 0);
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_TRUE(folder.Names().empty());
+}
+
+}  // namespace

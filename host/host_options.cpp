@@ -1,0 +1,99 @@
+#include "host_options.h"
+
+#include <cerrno>
+#include <cwchar>
+
+namespace {
+
+// Escapes text for a double-quoted XML attribute value.
+std::wstring EscapeAttribute(const std::wstring& text) {
+    std::wstring escaped;
+    for (wchar_t c : text) {
+        switch (c) {
+            case L'&': escaped += L"&amp;"; break;
+            case L'<': escaped += L"&lt;"; break;
+            case L'>': escaped += L"&gt;"; break;
+            case L'"': escaped += L"&quot;"; break;
+            default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
+bool ParseRepeat(const std::wstring& text, unsigned long& repeat) {
+    if (text.empty() || text[0] < L'0' || text[0] > L'9') return false;
+    wchar_t* end = nullptr;
+    errno = 0;
+    repeat = wcstoul(text.c_str(), &end, 10);
+    return errno == 0 && *end == L'\0' && repeat >= 1;
+}
+
+// The string field an option with a value fills, or null for other options.
+std::wstring* TextField(const std::wstring& name, HostOptions& options) {
+    if (name == L"--module") return &options.modulePath;
+    if (name == L"--cmd") return &options.cmd;
+    if (name == L"--param") return &options.param;
+    if (name == L"--id") return &options.id;
+    if (name == L"--version") return &options.version;
+    if (name == L"--request") return &options.rawRequest;
+    return nullptr;
+}
+
+}  // namespace
+
+bool ParseOptions(int argc, const wchar_t* const* argv, HostOptions& options, std::wstring& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring name = argv[i];
+        if (name == L"--help" || name == L"-h" || name == L"/?") {
+            options.help = true;
+            continue;
+        }
+        if (name == L"--raw") {
+            options.raw = true;
+            continue;
+        }
+        std::wstring* field = TextField(name, options);
+        if (!field && name != L"--repeat") {
+            error = L"unknown option '" + name + L"' (see --help)";
+            return false;
+        }
+        if (i + 1 >= argc) {
+            error = L"option " + name + L" needs a value";
+            return false;
+        }
+        const std::wstring value = argv[++i];
+        if (field) {
+            *field = value;
+            if (name == L"--request") options.useRawRequest = true;
+        } else if (!ParseRepeat(value, options.repeat)) {
+            error = L"--repeat needs a whole number of at least 1, not '" + value + L"'";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::wstring RequestText(const HostOptions& options) {
+    if (options.useRawRequest) return options.rawRequest;
+    return L"<Request id=\"" + EscapeAttribute(options.id) + L"\" cmd=\"" + EscapeAttribute(options.cmd) +
+           L"\" Param=\"" + EscapeAttribute(options.param) + L"\" version=\"" + EscapeAttribute(options.version) +
+           L"\"/>";
+}
+
+std::wstring UsageText() {
+    return L"Usage: wareseek-host [options]\r\n"
+           L"Loads the Wareseek module, sends it requests and shows what it answers.\r\n"
+           L"\r\n"
+           L"  --module PATH    module to load (default: wareseek.dll beside this program)\r\n"
+           L"  --cmd TEXT       request command (default QUERY)\r\n"
+           L"  --param TEXT     request Param; bit 0 set downloads a fresh catalogue first (default 0)\r\n"
+           L"  --id TEXT        request id (default 1)\r\n"
+           L"  --version TEXT   request version (default 1.0)\r\n"
+           L"  --request XML    send this text verbatim instead of building a request\r\n"
+           L"  --repeat N       send the request N times to the same object (default 1)\r\n"
+           L"  --raw            also print the raw response and report texts\r\n"
+           L"  --help           show this text\r\n"
+           L"\r\n"
+           L"Exit codes: 0 done, 1 bad command line, 2 module not loadable,\r\n"
+           L"3 no PIQueryInterface export, 4 plug-in number refused, 5 request not XML.\r\n";
+}

@@ -1,0 +1,86 @@
+#include "module_loader.h"
+
+#include <cwchar>
+
+namespace {
+
+bool HasFolder(const std::wstring& path) { return path.find_first_of(L"\\/:") != std::wstring::npos; }
+
+// A path with a folder is made absolute and loaded with that folder first in
+// the search for its own dependencies; a bare name uses the normal search.
+HMODULE LoadModuleFile(const std::wstring& path) {
+    if (!HasFolder(path)) return LoadLibraryW(path.c_str());
+    wchar_t full[MAX_PATH * 4];
+    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH * 4, full, nullptr);
+    if (length == 0 || length >= MAX_PATH * 4) return LoadLibraryW(path.c_str());
+    return LoadLibraryExW(full, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+std::wstring Hex(unsigned long value) {
+    wchar_t text[16];
+    swprintf(text, 16, L"0x%08lX", value);
+    return text;
+}
+
+}  // namespace
+
+void ModuleHandle::Reset(HMODULE adopted) noexcept {
+    if (m_module) FreeLibrary(m_module);
+    m_module = adopted;
+}
+
+void PluginObject::Reset() noexcept {
+    if (m_object) m_object->Release();
+    m_object = nullptr;
+}
+
+std::wstring DefaultModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0) return std::wstring();
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t slash = path.find_last_of(L"\\/");
+    return (slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1)) + L"wareseek.dll";
+}
+
+std::wstring ErrorText(DWORD code) {
+    wchar_t* buffer = nullptr;
+    const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = buffer ? buffer : L"";
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+    for (wchar_t& c : text) {
+        if (c == L'\r' || c == L'\n') c = L' ';
+    }
+    return (text.empty() ? L"" : text + L" ") + L"(error " + std::to_wstring(code) + L")";
+}
+
+HostExitCode LoadPlugin(const std::wstring& path, LoadedPlugin& plugin, std::wstring& error) {
+    plugin.module.Reset(LoadModuleFile(path));
+    if (!plugin.module.Get()) {
+        error = L"cannot load module '" + path + L"': " + ErrorText(GetLastError());
+        return kExitLoadFailed;
+    }
+    // GetProcAddress gives a FARPROC; going through void* is the usual route.
+    auto query = reinterpret_cast<PIQueryInterfaceFn>(
+        reinterpret_cast<void*>(GetProcAddress(plugin.module.Get(), "PIQueryInterface")));
+    if (!query) {
+        error = L"module '" + path + L"' has no PIQueryInterface export";
+        return kExitNoExport;
+    }
+    const HRESULT result = query(WARESEEK_PLUGIN_ID, plugin.object.Receive());
+    if (result != S_OK || !plugin.object) {
+        plugin.object.Abandon();
+        error = L"module '" + path + L"' refused plug-in number " + std::to_wstring(WARESEEK_PLUGIN_ID) +
+                L" (HRESULT " + Hex(static_cast<unsigned long>(result)) + L")";
+        return kExitRefused;
+    }
+    return kExitOk;
+}

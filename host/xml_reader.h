@@ -1,0 +1,37 @@
+#pragma once
+// Reading XML text through MSXML's DOM. The calling thread must have COM
+// initialised (ComApartment).
+#include <windows.h>
+#include <objbase.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+// COM on the calling thread for this object's life; uninitialised only when
+// this object's CoInitialize succeeded.
+class ComApartment {
+public:
+    ComApartment() : m_result(CoInitialize(nullptr)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(m_result)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT m_result;
+};
+
+// One element's attributes by name.
+struct XmlElement {
+    std::map<std::wstring, std::wstring> attributes;
+    // The attribute's value, or "" when absent.
+    std::wstring Get(const wchar_t* name) const;
+};
+
+enum class XmlResult { Ok, NoParser, NotXml };
+
+// Parses text and collects, in document order, the elements xpath selects.
+// elements is untouched unless the result is Ok.
+XmlResult SelectElements(const std::wstring& text, const wchar_t* xpath, std::vector<XmlElement>& elements);

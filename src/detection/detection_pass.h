@@ -1,0 +1,9 @@
+#pragma once
+#include <cstdint>
+
+class ProductManager;
+struct ProductRecord;
+
+// Tries record's methods in catalogue order until one finds the product; the
+// first success records where it was found. 1 when found, else 0.
+int32_t DetectProduct(ProductRecord& record, ProductManager& manager);

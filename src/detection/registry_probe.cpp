@@ -1,0 +1,94 @@
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <cwchar>
+
+#include "catalogue/product_record.h"
+#include "detection/probes.h"
+#include "detection/split_path.h"
+#include "support/debug_log.h"
+#include "support/win_owners.h"
+
+namespace {
+
+HKEY RootKeyFromText(const std::wstring& text) {
+    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(wcstoul(text.c_str(), nullptr, 16)));
+}
+
+// The catalogue's binaryType: at most three characters are taken, as
+// decimal; a longer text is cut to its first three.
+int32_t BinaryTypeNumber(const std::wstring& text) {
+    wchar_t digits[4] = {};
+    text.copy(digits, 3);
+    return _wtoi(digits);
+}
+
+// The registry text names something that does not exist: look for "binary"
+// in the folder of the named file instead.
+int32_t ProbeBesideMissingFile(const wchar_t* folder, const std::wstring& binary, std::wstring& foundPath) {
+    wchar_t candidate[MAX_PATH] = {};
+    lstrcpynW(candidate, folder, MAX_PATH);
+    if (!PathAppendW(candidate, binary.c_str()) || !PathFileExistsW(candidate)) return 0;
+    foundPath = candidate;
+    return 1;
+}
+
+}  // namespace
+
+int32_t ReadRegistryString(HKEY root, const wchar_t* subKey, const wchar_t* valueName, wchar_t* buffer,
+                           int32_t use64BitView) {
+    REGSAM access = KEY_READ | (use64BitView ? KEY_WOW64_64KEY : 0);
+    UniqueRegKey key;
+    if (RegOpenKeyExW(root, subKey, 0, access, key.Receive()) != ERROR_SUCCESS) return 0;
+    DWORD type = 0;
+    DWORD size = MAX_PATH * sizeof(wchar_t);
+    LONG status = RegQueryValueExW(key.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+    if (status != ERROR_SUCCESS) return 0;
+    // Data that fills the whole buffer has no room for a terminator: the text
+    // would be cut, so it does not count as read.
+    if (wmemchr(buffer, L'\0', MAX_PATH) == nullptr) {
+        buffer[0] = L'\0';
+        return 0;
+    }
+    return 1;
+}
+
+int32_t ProbeRegistryFile(const std::vector<std::wstring>& params, int32_t& binaryType, std::wstring& foundPath) {
+    if (params.size() < kDetectParamCount) return 0;
+    CMLog& log = CMLog::GetInstance();
+    const HKEY root = RootKeyFromText(params[kParamRootKey]);
+    wchar_t text[MAX_PATH] = {};
+    log.Log(L"root=%s, subkey=%s, value=%s", params[kParamRootKey].c_str(), params[kParamSubKey].c_str(),
+            params[kParamValue].c_str());
+    if (!ReadRegistryString(root, params[kParamSubKey].c_str(), params[kParamValue].c_str(), text,
+                            params[kParamBinaryEnvironment] == L"1")) {
+        log.Log(L"Regiter get value faile");
+        return 0;
+    }
+    log.Log(L"value = %s", text);
+
+    const std::wstring& binary = params[kParamBinary];
+    const bool namesFolder = PathIsDirectoryW(text) != FALSE;
+    wchar_t folder[MAX_PATH] = {};
+    wchar_t file[MAX_PATH] = {};
+    bool joined = true;
+    bool split = false;
+    if (namesFolder) {
+        joined = PathAppendW(text, binary.c_str()) != FALSE;
+    } else {
+        split = SplitPath(text, folder, file) != 0;
+    }
+    log.Log(L"szPath = %s", text);
+    if (!joined) return 0;  // folder + binary exceeds the path limit: no such file
+
+    binaryType = BinaryTypeNumber(params[kParamBinaryType]);
+    if (PathFileExistsW(text)) {
+        // A bare name without a separator is its own file part.
+        if (!namesFolder) binaryType = BinaryTypeFromFileName(split ? file : text, binaryType);
+        foundPath = text;
+        log.Log(L"exename = %s, type=%d", foundPath.c_str(), binaryType);
+        return 1;
+    }
+    if (namesFolder || !split) return 0;
+    return ProbeBesideMissingFile(folder, binary, foundPath);
+}

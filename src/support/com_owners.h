@@ -1,0 +1,103 @@
+#pragma once
+// Scope owners for COM resources: interface pointers, BSTRs and VARIANTs.
+// Each releases what it holds when it goes out of scope; none is copyable.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <string>
+
+#include "support/atl_exception.h"
+
+// Owns one reference to a COM interface.
+template <typename T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    explicit ComPtr(T* adopted) noexcept : m_p(adopted) {}
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() { Reset(); }
+
+    T* Get() const noexcept { return m_p; }
+    T* operator->() const noexcept { return m_p; }
+    explicit operator bool() const noexcept { return m_p != nullptr; }
+
+    // Address for an out-parameter; drops any reference held before.
+    T** Receive() noexcept {
+        Reset();
+        return &m_p;
+    }
+    // Hands the reference to the caller without releasing it.
+    T* Detach() noexcept {
+        T* p = m_p;
+        m_p = nullptr;
+        return p;
+    }
+    void Reset() noexcept {
+        if (m_p) {
+            m_p->Release();
+            m_p = nullptr;
+        }
+    }
+    template <typename U>
+    HRESULT QueryInto(const IID& iid, ComPtr<U>& target) const noexcept {
+        if (!m_p) return E_POINTER;
+        return m_p->QueryInterface(iid, reinterpret_cast<void**>(target.Receive()));
+    }
+
+private:
+    T* m_p = nullptr;
+};
+
+// Allocates a BSTR copy of text; a null text gives a null BSTR. Raises
+// CAtlException(E_OUTOFMEMORY) when a non-null text cannot be allocated.
+BSTR AllocComString(const wchar_t* text);
+
+// Owns one BSTR: the layer's string holder for out-parameters.
+class ComString {
+public:
+    ComString() = default;
+    explicit ComString(const wchar_t* text) : m_str(AllocComString(text)) {}
+    ComString(const ComString&) = delete;
+    ComString& operator=(const ComString&) = delete;
+    ~ComString() { SysFreeString(m_str); }
+
+    BSTR Get() const noexcept { return m_str; }
+    bool IsNull() const noexcept { return m_str == nullptr; }
+    // Frees the current content, then stores a fresh copy (null stays null).
+    void Assign(const wchar_t* text) {
+        BSTR copy = AllocComString(text);
+        SysFreeString(m_str);
+        m_str = copy;
+    }
+    BSTR* Receive() noexcept {
+        SysFreeString(m_str);
+        m_str = nullptr;
+        return &m_str;
+    }
+    // The text as a standard string; a null BSTR reads as empty.
+    std::wstring Str() const { return m_str ? std::wstring(m_str, SysStringLen(m_str)) : std::wstring(); }
+
+private:
+    BSTR m_str = nullptr;
+};
+
+// Owns a VARIANT and clears it at scope end.
+class ComVariant {
+public:
+    ComVariant() noexcept { VariantInit(&m_var); }
+    ComVariant(const ComVariant&) = delete;
+    ComVariant& operator=(const ComVariant&) = delete;
+    ~ComVariant() { VariantClear(&m_var); }
+
+    // A VT_BSTR variant holding a copy of text (null text: a null BSTR).
+    static void SetString(VARIANT& var, const wchar_t* text) {
+        V_BSTR(&var) = AllocComString(text);
+        V_VT(&var) = VT_BSTR;
+    }
+    VARIANT* Ptr() noexcept { return &m_var; }
+    VARIANT& Ref() noexcept { return m_var; }
+
+private:
+    VARIANT m_var;
+};

@@ -1,0 +1,26 @@
+#include "support/module_path.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+std::wstring ModuleFolder() {
+    HMODULE self = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(&ModuleFolder), &self)) {
+        return std::wstring();
+    }
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameW(self, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::wstring();
+    PathRemoveFileSpecW(path);
+    return path;
+}
+
+bool JoinPath(std::wstring& path, const wchar_t* part) {
+    wchar_t buffer[MAX_PATH] = {};
+    if (path.size() >= MAX_PATH) return false;
+    path.copy(buffer, path.size());
+    if (!PathAppendW(buffer, part)) return false;
+    path = buffer;
+    return true;
+}

@@ -1,0 +1,13 @@
+#pragma once
+// Paths beside the module's own file. The "module" is the binary that holds
+// this code (wareseek.dll in production, the test program in unit tests), not
+// the host executable.
+#include <string>
+
+// Folder of the module's own file, without a trailing separator; empty when
+// the platform cannot say.
+std::wstring ModuleFolder();
+
+// Joins parts with the platform's rules (PathAppendW: one backslash between
+// parts) inside the 260-unit path limit; false when the result would not fit.
+bool JoinPath(std::wstring& path, const wchar_t* part);

@@ -1,0 +1,74 @@
+#pragma once
+// Scope owners for Win32 handles: kernel handles, registry keys, modules.
+// Move-only; the destructor closes what is held.
+#include <windows.h>
+
+#include <utility>
+
+template <typename Traits>
+class UniqueWinHandle {
+public:
+    using Handle = typename Traits::Handle;
+
+    UniqueWinHandle() noexcept = default;
+    explicit UniqueWinHandle(Handle adopted) noexcept : m_handle(adopted) {}
+    UniqueWinHandle(UniqueWinHandle&& other) noexcept : m_handle(other.Release()) {}
+    UniqueWinHandle& operator=(UniqueWinHandle&& other) noexcept {
+        if (this != &other) Reset(other.Release());
+        return *this;
+    }
+    UniqueWinHandle(const UniqueWinHandle&) = delete;
+    UniqueWinHandle& operator=(const UniqueWinHandle&) = delete;
+    ~UniqueWinHandle() { Reset(); }
+
+    Handle Get() const noexcept { return m_handle; }
+    bool IsValid() const noexcept { return Traits::IsValid(m_handle); }
+    explicit operator bool() const noexcept { return IsValid(); }
+
+    // Address for an out-parameter; closes whatever was held first.
+    Handle* Receive() noexcept {
+        Reset();
+        return &m_handle;
+    }
+    Handle Release() noexcept { return std::exchange(m_handle, Traits::Invalid()); }
+    void Reset(Handle replacement = Traits::Invalid()) noexcept {
+        if (Traits::IsValid(m_handle)) Traits::Close(m_handle);
+        m_handle = replacement;
+    }
+
+private:
+    Handle m_handle = Traits::Invalid();
+};
+
+struct KernelHandleTraits {  // null means none (process, token, mutex handles)
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static bool IsValid(Handle h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { CloseHandle(h); }
+};
+
+struct FileHandleTraits {  // CreateFileW's failure value is INVALID_HANDLE_VALUE
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { CloseHandle(h); }
+};
+
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() noexcept { return nullptr; }
+    static bool IsValid(Handle h) noexcept { return h != nullptr; }
+    static void Close(Handle h) noexcept { RegCloseKey(h); }
+};
+
+struct ModuleTraits {  // a module this code loaded itself
+    using Handle = HMODULE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static bool IsValid(Handle h) noexcept { return h != nullptr; }
+    static void Close(Handle h) noexcept { FreeLibrary(h); }
+};
+
+using UniqueHandle = UniqueWinHandle<KernelHandleTraits>;
+using UniqueFile = UniqueWinHandle<FileHandleTraits>;
+using UniqueRegKey = UniqueWinHandle<RegKeyTraits>;
+using UniqueModule = UniqueWinHandle<ModuleTraits>;

@@ -1,0 +1,35 @@
+#pragma once
+#include <windows.h>
+
+// 1 when the module runs as a 32-bit process on 64-bit Windows, else 0.
+// Rewritten by every catalogue refresh, read by the catalogue load and the
+// download within that refresh.
+extern LONG g_bIsWow64;
+
+// Binds the WOW64 entry points of kernel32 by name at run time; any of them
+// may be missing on older systems and is then null.
+class CWOW64 {
+public:
+    CWOW64();
+    virtual ~CWOW64();
+    CWOW64(const CWOW64&) = delete;
+    CWOW64& operator=(const CWOW64&) = delete;
+
+    // Asks whether this process runs under WOW64; false when the entry point
+    // is missing or the platform cannot say.
+    bool IsWow64Process() const;
+
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    using DisableFsRedirectionFn = BOOL(WINAPI*)(PVOID*);
+    using RevertFsRedirectionFn = BOOL(WINAPI*)(PVOID);
+    using EnableFsRedirectionFn = BOOLEAN(WINAPI*)(BOOLEAN);
+
+    IsWow64ProcessFn m_pfnIsWow64Process;
+    DisableFsRedirectionFn m_pfnDisableFsRedirection;
+    RevertFsRedirectionFn m_pfnRevertFsRedirection;
+    EnableFsRedirectionFn m_pfnEnableFsRedirection;
+    PVOID m_pOldRedirectionValue;
+};
+
+// Sets g_bIsWow64 from a CWOW64 query: the first step of every refresh.
+void UpdateWow64Flag(const CWOW64& wow64);

@@ -1,0 +1,178 @@
+#include "support/xml_document.h"
+
+#include <cwchar>
+
+namespace {
+
+const CLSID kClsidDomDocument = {0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
+const CLSID kClsidDomDocument26 = {0xF5078F1B, 0xC551, 0x11D3, {0x89, 0xB9, 0x00, 0x00, 0xF8, 0x1F, 0xE2, 0x21}};
+const IID kIidXmlDomDocument2 = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+const IID kIidXmlDomElement = {0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+bool CreateDocument(const CLSID& clsid, ComPtr<IXMLDOMDocument2>& doc) {
+    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, kIidXmlDomDocument2,
+                                  reinterpret_cast<void**>(doc.Receive()));
+    return SUCCEEDED(hr) && doc;
+}
+
+}  // namespace
+
+CXmlDocHolder::CXmlDocHolder() {
+    // S_FALSE / RPC_E_CHANGED_MODE: COM was already up on this thread, leave it be.
+    // Any other failure: we did not initialise it, so we must not uninitialise it.
+    m_bUninitCom = CoInitialize(nullptr) == S_OK;
+    if (!CreateDocument(kClsidDomDocument, m_pDoc)) CreateDocument(kClsidDomDocument26, m_pDoc);
+}
+
+CXmlDocHolder::~CXmlDocHolder() {
+    m_pDoc.Reset();  // the document goes before COM does
+    if (m_bUninitCom) CoUninitialize();
+}
+
+bool CXmlDocHolder::LoadXml(const wchar_t* text) {
+    if (!m_pDoc || !text) return false;
+    ComString source(text);
+    VARIANT_BOOL parsed = VARIANT_FALSE;
+    HRESULT hr = m_pDoc->loadXML(source.Get(), &parsed);
+    return SUCCEEDED(hr) && parsed != VARIANT_FALSE;
+}
+
+bool CXmlDocHolder::Load(const wchar_t* path) {
+    if (!m_pDoc) return false;
+    ComVariant location;
+    ComVariant::SetString(location.Ref(), path);
+    VARIANT_BOOL parsed = VARIANT_FALSE;
+    HRESULT hr = m_pDoc->load(location.Ref(), &parsed);
+    return SUCCEEDED(hr) && parsed != VARIANT_FALSE;
+}
+
+IXMLDOMNode* CXmlDocHolder::GetRootNode() {
+    if (!m_pDoc) return nullptr;
+    ComPtr<IXMLDOMElement> element;
+    if (FAILED(m_pDoc->get_documentElement(element.Receive())) || !element) return nullptr;
+    ComString self(L".");
+    IXMLDOMNode* node = nullptr;
+    if (FAILED(element->selectSingleNode(self.Get(), &node))) return nullptr;
+    return node;
+}
+
+bool CXmlDocHolder::GetXml(ComString& out) {
+    if (!m_pDoc) return false;
+    ComString xml;
+    HRESULT hr = m_pDoc->get_xml(xml.Receive());
+    out.Assign(xml.Get());
+    return SUCCEEDED(hr);
+}
+
+bool CXmlNodeWrapper::Element(ComPtr<IXMLDOMElement>& element) const {
+    return SUCCEEDED(m_pNode.QueryInto(kIidXmlDomElement, element)) && element;
+}
+
+bool CXmlNodeWrapper::GetAttribute(const wchar_t* name, ComString& out) {
+    ComPtr<IXMLDOMElement> element;
+    if (!Element(element)) return false;
+    ComString attributeName(name);
+    ComVariant value;
+    HRESULT hr = element->getAttribute(attributeName.Get(), value.Ptr());
+    if (FAILED(hr) || V_VT(value.Ptr()) != VT_BSTR) return false;
+    out.Assign(V_BSTR(value.Ptr()) ? V_BSTR(value.Ptr()) : L"");
+    return true;
+}
+
+bool CXmlNodeWrapper::GetAttributeString(const wchar_t* name, ComString& out, const wchar_t* def) {
+    if (GetAttribute(name, out)) return true;
+    out.Assign(def);
+    return false;
+}
+
+int CXmlNodeWrapper::GetAttributeBool(const wchar_t* name, int def) {
+    ComString value;
+    if (!GetAttribute(name, value)) return def;
+    const wchar_t* text = value.IsNull() ? L"" : value.Get();
+    return (_wcsicmp(text, L"true") == 0 || _wcsicmp(text, L"1") == 0) ? 1 : 0;
+}
+
+uint32_t CXmlNodeWrapper::GetAttributeUInt(const wchar_t* name, uint32_t def) {
+    ComString value;
+    if (!GetAttribute(name, value)) return def;
+    return value.IsNull() ? 0 : static_cast<uint32_t>(wcstoul(value.Get(), nullptr, 10));
+}
+
+bool CXmlNodeWrapper::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    ComPtr<IXMLDOMElement> element;
+    if (!Element(element)) return false;
+    ComVariant text;
+    ComVariant::SetString(text.Ref(), value);
+    ComString attributeName(name);
+    return SUCCEEDED(element->setAttribute(attributeName.Get(), text.Ref()));
+}
+
+bool CXmlNodeWrapper::GetText(ComString& out) {
+    ComPtr<IXMLDOMElement> element;
+    ComString text;
+    if (Element(element) && SUCCEEDED(element->get_text(text.Receive()))) {
+        out.Assign(text.IsNull() ? L"" : text.Get());
+        return true;
+    }
+    out.Assign(L"");
+    return false;
+}
+
+bool CXmlNodeWrapper::GetXml(ComString& out) {
+    ComPtr<IXMLDOMElement> element;
+    if (!Element(element)) return false;
+    ComString xml;
+    HRESULT hr = element->get_xml(xml.Receive());
+    out.Assign(xml.Get());
+    return SUCCEEDED(hr);
+}
+
+IXMLDOMNode* CXmlNodeWrapper::AppendChildElement(const wchar_t* tag) {
+    ComPtr<IXMLDOMElement> element;
+    if (!Element(element)) return nullptr;
+    ComPtr<IXMLDOMDocument> document;
+    if (FAILED(element->get_ownerDocument(document.Receive())) || !document) return nullptr;
+    ComString tagName(tag);
+    ComPtr<IXMLDOMElement> created;
+    if (FAILED(document->createElement(tagName.Get(), created.Receive())) || !created) return nullptr;
+    IXMLDOMNode* appended = nullptr;
+    if (FAILED(element->appendChild(created.Get(), &appended))) return nullptr;
+    return appended;
+}
+
+IXMLDOMNode* CXmlNodeWrapper::SelectSingleNode(const wchar_t* xpath) {
+    ComPtr<IXMLDOMElement> element;
+    if (!Element(element)) return nullptr;
+    ComString expression(xpath);
+    IXMLDOMNode* node = nullptr;
+    if (FAILED(element->selectSingleNode(expression.Get(), &node))) return nullptr;
+    return node;
+}
+
+IXMLDOMNodeList* CXmlNodeWrapper::SelectNodes(const wchar_t* xpath) {
+    ComPtr<IXMLDOMElement> element;
+    if (!Element(element)) return nullptr;
+    ComString expression(xpath);
+    IXMLDOMNodeList* list = nullptr;
+    if (FAILED(element->selectNodes(expression.Get(), &list))) return nullptr;
+    return list;
+}
+
+int CXmlNodeListWrapper::GetCount() {
+    long length = 0;
+    if (!m_pList || FAILED(m_pList->get_length(&length))) return 0;
+    return static_cast<int>(length);
+}
+
+IXMLDOMNode* CXmlNodeListWrapper::GetNode(int index) {
+    if (!m_pList || index < 0) return nullptr;
+    IXMLDOMNode* node = nullptr;
+    if (FAILED(m_pList->get_item(index, &node))) return nullptr;
+    return node;
+}
+
+std::wstring AttributeText(CXmlNodeWrapper& node, const wchar_t* name, const wchar_t* def) {
+    ComString value;
+    node.GetAttributeString(name, value, def);
+    return value.Str();
+}

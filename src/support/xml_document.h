@@ -1,0 +1,89 @@
+#pragma once
+// The module's only way to read or build XML: thin owners over MSXML's DOM.
+//
+// Contracts for the whole layer:
+// - Read accessors turn every platform failure into false / null / the
+//   caller's default; the only exception raised is CAtlException(E_OUTOFMEMORY)
+//   when a COM string cannot be allocated.
+// - Operations returning a node or list pointer hand over one reference; the
+//   caller wraps it at once in a CXmlNodeWrapper / CXmlNodeListWrapper, which
+//   adopts it. Wrappers die before the CXmlDocHolder they came from.
+#include <windows.h>
+#include <msxml2.h>
+
+#include <cstdint>
+#include <string>
+
+#include "support/com_owners.h"
+
+// One document for the span of one operation. Initialises COM on the calling
+// thread for that span and uninitialises it only if this holder's
+// CoInitialize was the one that did it.
+class CXmlDocHolder {
+public:
+    CXmlDocHolder();
+    ~CXmlDocHolder();
+    CXmlDocHolder(const CXmlDocHolder&) = delete;
+    CXmlDocHolder& operator=(const CXmlDocHolder&) = delete;
+
+    bool LoadXml(const wchar_t* text);  // parses a whole document from text
+    bool Load(const wchar_t* path);     // parses a whole document from a file
+    IXMLDOMNode* GetRootNode();         // the document element, or null
+    bool GetXml(ComString& out);        // serialises the document; out untouched without one
+
+private:
+    ComPtr<IXMLDOMDocument2> m_pDoc;
+    BOOL m_bUninitCom = FALSE;
+};
+
+// Wraps one element node. Without a node (or without an element interface)
+// every operation behaves as documented for "without a node".
+class CXmlNodeWrapper {
+public:
+    explicit CXmlNodeWrapper(IXMLDOMNode* adopted = nullptr) noexcept : m_pNode(adopted) {}
+    virtual ~CXmlNodeWrapper() = default;
+    CXmlNodeWrapper(const CXmlNodeWrapper&) = delete;
+    CXmlNodeWrapper& operator=(const CXmlNodeWrapper&) = delete;
+
+    bool IsValid() const noexcept { return static_cast<bool>(m_pNode); }
+
+    // Found only when the attribute exists (as a string); out untouched otherwise.
+    bool GetAttribute(const wchar_t* name, ComString& out);
+    // As GetAttribute, but an absent attribute stores a copy of def (null allowed).
+    bool GetAttributeString(const wchar_t* name, ComString& out, const wchar_t* def);
+    // 1 for "true"/"1" in any letter case, 0 for any other present value, def when absent.
+    int GetAttributeBool(const wchar_t* name, int def);
+    // Base-10 wcstoul of the value (blanks, sign, stops at a non-digit), def when absent.
+    uint32_t GetAttributeUInt(const wchar_t* name, uint32_t def);
+    bool SetAttribute(const wchar_t* name, const wchar_t* value);
+    // Concatenated descendant text; out becomes "" (never null) on failure.
+    bool GetText(ComString& out);
+    bool GetXml(ComString& out);
+    // Creates an element named tag and appends it as the last child.
+    IXMLDOMNode* AppendChildElement(const wchar_t* tag);
+    IXMLDOMNode* SelectSingleNode(const wchar_t* xpath);  // null when nothing matches
+    IXMLDOMNodeList* SelectNodes(const wchar_t* xpath);   // null on failure
+
+private:
+    bool Element(ComPtr<IXMLDOMElement>& element) const;
+
+    ComPtr<IXMLDOMNode> m_pNode;
+};
+
+// Wraps one node list, read by index from 0 while below GetCount().
+class CXmlNodeListWrapper {
+public:
+    explicit CXmlNodeListWrapper(IXMLDOMNodeList* adopted = nullptr) noexcept : m_pList(adopted) {}
+    virtual ~CXmlNodeListWrapper() = default;
+    CXmlNodeListWrapper(const CXmlNodeListWrapper&) = delete;
+    CXmlNodeListWrapper& operator=(const CXmlNodeListWrapper&) = delete;
+
+    int GetCount();                 // 0 without a list or when the length can't be read
+    IXMLDOMNode* GetNode(int index);  // null outside 0 .. count-1
+
+private:
+    ComPtr<IXMLDOMNodeList> m_pList;
+};
+
+// The attribute's text, or def when it is absent (def may be null: empty).
+std::wstring AttributeText(CXmlNodeWrapper& node, const wchar_t* name, const wchar_t* def = L"");

@@ -1,0 +1,94 @@
+#include "update/catalogue_download.h"
+
+#include <windows.h>
+
+#include "catalogue/catalogue_parser.h"
+#include "plugin/plugin_id.h"
+#include "support/debug_log.h"
+#include "support/module_path.h"
+#include "support/win_owners.h"
+#include "support/wow64.h"
+#include "support/xml_text.h"
+#include "wareseek/download_api.h"
+
+namespace {
+
+// The download module keeps the request in fixed buffers: 1,024 units for the
+// whole document and 260 for each <url> element, terminators included.
+const size_t kDocumentLimit = 1023;
+const size_t kUrlElementLimit = MAX_PATH - 1;
+
+// Reads the catalogue address for this process. Addresses are never cut: a
+// value too long for any sane buffer reads as not usable (false).
+bool ReadCatalogueAddress(const std::wstring& iniPath, std::wstring& address) {
+    wchar_t value[2048] = {};
+    const wchar_t* key = g_bIsWow64 ? L"file64_url" : L"file32_url";
+    DWORD length = GetPrivateProfileStringW(L"SMPPluginsCfg", key, L"", value, 2048, iniPath.c_str());
+    if (length >= 2048 - 1) return false;
+    address = value;
+    return true;
+}
+
+}  // namespace
+
+bool BuildDownloadRequest(const std::vector<std::wstring>& urls, const std::wstring& filePath,
+                          const std::wstring& md5, const std::wstring& text, std::wstring& document) {
+    document = L"<InsideParam filepath=\"" + XmlEscape(filePath) + L"\" text=\"" + XmlEscape(text) + L"\" MD5=\"" +
+               XmlEscape(md5) + L"\" action=\"0\">";
+    for (const std::wstring& url : urls) {
+        std::wstring element = L"<url>" + XmlEscape(url) + L"</url>";
+        if (element.size() > kUrlElementLimit) {
+            document.clear();
+            return false;
+        }
+        document += element;
+    }
+    document += L"</InsideParam>";
+    if (document.size() > kDocumentLimit) {
+        document.clear();
+        return false;
+    }
+    return true;
+}
+
+int32_t RequestDownload(const std::vector<std::wstring>& urls, const std::wstring& filePath, const std::wstring& md5,
+                        const std::wstring& text, int32_t passHostValue, uint32_t hostValue) {
+    std::wstring libraryPath = ModuleFolder();
+    UniqueModule library;
+    if (JoinPath(libraryPath, L"zqdownload.dll")) library.Reset(LoadLibraryW(libraryPath.c_str()));
+    if (!library) {
+        CMLog::GetInstance().Log(L"zqdownload.dll 加载失败");
+        return 0;
+    }
+    auto downloadPackage = reinterpret_cast<DownloadPackageFn>(
+        reinterpret_cast<void*>(GetProcAddress(library.Get(), "DownloadPackage")));
+    if (!downloadPackage) return 0;
+    std::wstring document;
+    if (!BuildDownloadRequest(urls, filePath, md5, text, document)) {
+        CMLog::GetInstance().Log(L"download request refused: address or document too long");
+        return 0;
+    }
+    return downloadPackage(0, passHostValue ? static_cast<int>(hostValue) : 0, PLUGIN_ID, document.c_str(), 0, 0);
+}
+
+int32_t DownloadCatalogue(uint32_t hostParam) {
+    CMLog& log = CMLog::GetInstance();
+    log.Log(L"开始下载SMBPlugins.xml");
+    std::wstring folder = ModuleFolder();
+    std::wstring iniPath;
+    std::wstring target;
+    std::wstring address;
+    bool usable = JoinPath(folder, L"ProductCfg");
+    if (usable) {
+        iniPath = folder;
+        target = folder;
+        usable = JoinPath(iniPath, L"ProductCfg.ini") && JoinPath(target, CatalogueFileName()) &&
+                 ReadCatalogueAddress(iniPath, address);
+    }
+    if (usable && RequestDownload({address}, target, L"", L"", 0, hostParam)) {
+        log.Log(L"SMBPlugins.xml下载成功");
+        return 1;
+    }
+    log.Log(L"SMBPlugins.xml下载失败");
+    return 0;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// Temporary folders and files for tests.
+#include <string>
+
+// A fresh folder under the temp folder, deleted with everything in it at scope end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const { return m_path; }
+    // Path of a file or folder inside this one (relative may contain backslashes).
+    std::wstring Sub(const std::wstring& relative) const { return m_path + L"\\" + relative; }
+
+private:
+    std::wstring m_path;
+};
+
+// Writes text as UTF-8 (no BOM), creating missing folders on the way.
+void WriteUtf8File(const std::wstring& path, const std::wstring& text);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadBytes(const std::wstring& path);
+void CreateFolders(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+bool CopyFileTo(const std::wstring& from, const std::wstring& to);
+
+// Folder of the running test program.
+std::wstring ProgramFolder();
+// The staged runnable set (build/stage) seen from the test programs' folder.
+std::wstring StageFolder();
+
+std::string ToUtf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& text);

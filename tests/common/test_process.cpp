@@ -1,0 +1,42 @@
+#include "test_process.h"
+
+#include <vector>
+
+RunningProcess::RunningProcess(const std::wstring& exePath) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    std::vector<wchar_t> commandLine(exePath.begin(), exePath.end());
+    commandLine.push_back(L'\0');
+    if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &m_info)) {
+        m_info = {};
+        return;
+    }
+    // The image must be mapped and listed before a probe can see it.
+    Sleep(500);
+}
+
+RunningProcess::~RunningProcess() {
+    if (!m_info.hProcess) return;
+    TerminateProcess(m_info.hProcess, 0);
+    WaitForSingleObject(m_info.hProcess, 5000);
+    CloseHandle(m_info.hThread);
+    CloseHandle(m_info.hProcess);
+}
+
+int RunToEnd(const std::wstring& commandLine, DWORD timeoutMs) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::vector<wchar_t> text(commandLine.begin(), commandLine.end());
+    text.push_back(L'\0');
+    if (!CreateProcessW(nullptr, text.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &info)) {
+        return -1;
+    }
+    DWORD exitCode = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &exitCode);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return static_cast<int>(exitCode);
+}

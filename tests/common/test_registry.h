@@ -1,0 +1,30 @@
+#pragma once
+// Real registry values for tests, in a chosen view, removed at scope end.
+#include <windows.h>
+
+#include <string>
+
+enum class RegistryView { Own, Bits32, Bits64 };
+
+// A test key below root (e.g. HKEY_LOCAL_MACHINE, L"SOFTWARE\\WareseekTests\\x")
+// in one registry view; the key is deleted with its values when the owner dies.
+class TestRegistryKey {
+public:
+    TestRegistryKey(HKEY root, std::wstring subKey, RegistryView view = RegistryView::Own);
+    ~TestRegistryKey();
+    TestRegistryKey(const TestRegistryKey&) = delete;
+    TestRegistryKey& operator=(const TestRegistryKey&) = delete;
+
+    void SetString(const wchar_t* name, const std::wstring& value) const;
+    void SetBytes(const wchar_t* name, DWORD type, const void* data, DWORD size) const;
+    const std::wstring& SubKey() const { return m_subKey; }
+
+private:
+    HKEY m_root;
+    std::wstring m_subKey;
+    REGSAM m_viewFlag;
+};
+
+// A unique key path below SOFTWARE\WareseekTests for one test.
+std::wstring UniqueTestKeyPath(const wchar_t* purpose);
+bool RunningUnderWow64();

@@ -1,0 +1,55 @@
+// The catalogue as the host sees it: which file is read, when it is read
+// again, and how its products are listed.
+#include <gtest/gtest.h>
+
+#include "staged_module.h"
+
+namespace {
+
+class CatalogueThroughModule : public ::testing::Test {
+protected:
+    std::vector<ListedItem> Query(IPCCheckPluginObject* object) {
+        CallbackLog::Reset();
+        object->HandleRequest(Request(L"QUERY").c_str());
+        if (CallbackLog::Calls().size() != 1) return {};
+        return ParseItems(CallbackLog::Calls()[0].response);
+    }
+    StagedModule m_module;
+};
+
+TEST_F(CatalogueThroughModule, ReadsOnlyTheCatalogueOfItsOwnPlatform) {
+    m_module.WriteCatalogue(StagedModule::OtherCatalogueName(), L"<Product GUID='other' productType='0'/>");
+    ObjectHolder object(m_module.NewRegisteredObject());
+    EXPECT_TRUE(Query(object.Get()).empty()) << "only the other platform's file exists";
+
+    m_module.WriteOwnCatalogue(L"<Product GUID='own' name='Own' productType='1'/>");
+    object->RegisterCallback(nullptr, m_module.Context());
+    const std::vector<ListedItem> expected = {{L"Own", L"own", 0, 1}};
+    EXPECT_EQ(expected, Query(object.Get()));
+}
+
+TEST_F(CatalogueThroughModule, ChangedFileIsSeenAfterTheNextRegistrationOnly) {
+    m_module.WriteOwnCatalogue(L"<Product GUID='a' name='A' productType='0'/>");
+    ObjectHolder object(m_module.NewRegisteredObject());
+    m_module.WriteOwnCatalogue(L"<Product GUID='b' name='B' productType='2'/>");
+    EXPECT_EQ(L"a", Query(object.Get()).at(0).guid) << "a QUERY without Param bit 0 does not re-read";
+    object->RegisterCallback(nullptr, m_module.Context());
+    EXPECT_EQ(L"b", Query(object.Get()).at(0).guid);
+}
+
+TEST_F(CatalogueThroughModule, ListsProductsInGroupAndGuidOrderWithTextsEscaped) {
+    m_module.WriteOwnCatalogue(
+        L"<Product GUID='{B}' name='Tom &amp; Jerry' productType='2'/>"
+        L"<Product GUID='b&lt;2' name='Say &quot;hi&quot;' productType='0'/>"
+        L"<Product GUID='B&amp;1' name='&lt;tag&gt;' productType='0'/>"
+        L"<Product GUID='x' name='dropped' productType='5'/>"
+        L"<Product GUID='m' name='Middle' productType='1'/>");
+    ObjectHolder object(m_module.NewRegisteredObject());
+    const std::vector<ListedItem> expected = {{L"<tag>", L"B&1", 0, 0},
+                                              {L"Say \"hi\"", L"b<2", 0, 0},
+                                              {L"Middle", L"m", 0, 1},
+                                              {L"Tom & Jerry", L"{B}", 0, 2}};
+    EXPECT_EQ(expected, Query(object.Get()));
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+// Catalogue download on "QUERY" with Param bit 0, through the real
+// zqdownload.dll against a local HTTP server, and through a recording stand-in
+// where the exact request matters.
+#include <gtest/gtest.h>
+
+#include "http_test_server.h"
+#include "staged_module.h"
+#include "test_registry.h"
+
+namespace {
+
+std::string CatalogueBytes(const char* guid) {
+    return std::string("<Products><Product GUID='") + guid + "' name='" + guid + "' productType='2'/></Products>";
+}
+
+class DownloadThroughModule : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_server.Serve("/x86.xml", 200, CatalogueBytes("fresh-x86"));
+        m_server.Serve("/x64.xml", 200, CatalogueBytes("fresh-x64"));
+        m_server.Serve("/broken.xml", 500, "server error");
+        ASSERT_TRUE(m_server.Start());
+        m_module.WriteOwnCatalogue(L"<Product GUID='old' name='old' productType='2'/>");
+    }
+    void PointAt(const std::wstring& x86, const std::wstring& x64) {
+        m_module.WriteIni(L"[SMPPluginsCfg]\r\nfile32_url=" + m_server.Url(x86) + L"\r\nfile64_url=" +
+                          m_server.Url(x64) + L"\r\n");
+    }
+    // The GUIDs a QUERY with this Param lists.
+    std::vector<std::wstring> QueryWith(IPCCheckPluginObject* object, const wchar_t* param) {
+        CallbackLog::Reset();
+        object->HandleRequest(Request(L"QUERY", param).c_str());
+        std::vector<std::wstring> guids;
+        if (CallbackLog::Calls().size() != 1 || CallbackLog::Calls()[0].status != 0) return {L"(no answer)"};
+        for (const ListedItem& item : ParseItems(CallbackLog::Calls()[0].response)) guids.push_back(item.guid);
+        return guids;
+    }
+    static std::wstring OwnFresh() { return RunningUnderWow64() ? L"fresh-x64" : L"fresh-x86"; }
+    std::wstring Downloader() const { return StageFolder() + L"\\zqdownload.dll"; }
+    std::wstring RecordingDownloader() const { return ProgramFolder() + L"\\wareseek_recording_download.dll"; }
+    std::wstring Recorded() const { return FromUtf16(ReadBytes(m_module.Folder() + L"\\download_calls.txt")); }
+    static std::wstring FromUtf16(const std::string& bytes) {
+        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    }
+
+    HttpTestServer m_server;
+    StagedModule m_module;
+};
+
+TEST_F(DownloadThroughModule, ParamWithBitZeroDownloadsTheOwnPlatformsCatalogue) {
+    m_module.InstallDownloader(Downloader());
+    PointAt(L"/x86.xml", L"/x64.xml");
+    ObjectHolder object(m_module.NewRegisteredObject());
+    for (const wchar_t* param : {L"0", L"2", L"", L"abc"}) {
+        EXPECT_EQ(std::vector<std::wstring>{L"old"}, QueryWith(object.Get(), param)) << ToUtf8(param);
+    }
+    EXPECT_TRUE(m_server.Requests().empty()) << "no download without bit 0";
+    for (const wchar_t* param : {L"1", L"3", L"-1"}) {
+        EXPECT_EQ(std::vector<std::wstring>{OwnFresh()}, QueryWith(object.Get(), param)) << ToUtf8(param);
+    }
+    const std::string own = RunningUnderWow64() ? "/x64.xml" : "/x86.xml";
+    EXPECT_EQ(3, m_server.RequestCount(own));
+    EXPECT_EQ(3u, m_server.Requests().size());
+    EXPECT_EQ(nullptr, GetModuleHandleW((m_module.Folder() + L"\\zqdownload.dll").c_str()))
+        << "the download module is unloaded after each request";
+}
+
+TEST_F(DownloadThroughModule, FailedDownloadsKeepTheCatalogueAlreadyThere) {
+    PointAt(L"/broken.xml", L"/broken.xml");
+    ObjectHolder object(m_module.NewRegisteredObject());
+    EXPECT_EQ(std::vector<std::wstring>{L"old"}, QueryWith(object.Get(), L"1")) << "no zqdownload.dll";
+    m_module.InstallDownloader(Downloader());
+    EXPECT_EQ(std::vector<std::wstring>{L"old"}, QueryWith(object.Get(), L"1")) << "server error";
+    EXPECT_EQ(1u, m_server.Requests().size());
+}
+
+TEST_F(DownloadThroughModule, RequestNamesTheOwnFileAndAddressAndLoadsTheModuleEachTime) {
+    m_module.InstallDownloader(RecordingDownloader());
+    PointAt(L"/x86.xml", L"/x64.xml");
+    ObjectHolder object(m_module.NewRegisteredObject());
+    EXPECT_TRUE(Recorded().empty()) << "registration never downloads";
+    QueryWith(object.Get(), L"1");
+    QueryWith(object.Get(), L"1");
+    const std::wstring url = m_server.Url(RunningUnderWow64() ? L"/x64.xml" : L"/x86.xml");
+    const std::wstring call = L"call 0 0 13 0 0 <InsideParam filepath=\"" +
+                              m_module.ProductCfg(StagedModule::OwnCatalogueName()) +
+                              L"\" text=\"\" MD5=\"\" action=\"0\"><url>" + url + L"</url></InsideParam>\n";
+    EXPECT_EQ(L"load\n" + call + L"unload\nload\n" + call + L"unload\n", Recorded());
+}
+
+TEST_F(DownloadThroughModule, WithoutConfigurationOneEmptyAddressIsSent) {
+    m_module.InstallDownloader(RecordingDownloader());
+    ObjectHolder object(m_module.NewRegisteredObject());
+    EXPECT_EQ(std::vector<std::wstring>{L"old"}, QueryWith(object.Get(), L"1"));
+    EXPECT_NE(std::wstring::npos, Recorded().find(L"action=\"0\"><url></url></InsideParam>"));
+}
+
+}  // namespace

@@ -1,0 +1,202 @@
+// The debug log: the registry switch read at load, the file format, the size
+// limit, several processes writing at once. These tests own the shared log
+// file of the prefix and so run alone.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <regex>
+#include <thread>
+
+#include "staged_module.h"
+#include "support/debug_log.h"
+#include "test_process.h"
+#include "test_registry.h"
+
+namespace {
+
+const wchar_t kSwitchKey[] = L"SOFTWARE\\Quillmoor";
+
+void SetSwitch(const wchar_t* text) {
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSwitchKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (text) {
+        RegSetValueExW(key, L"debug", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                       static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
+    } else {
+        RegDeleteValueW(key, L"debug");
+    }
+    RegCloseKey(key);
+}
+
+std::wstring LogFilePath() {
+    wchar_t folder[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_COMMON_DOCUMENTS, nullptr, 0, folder);
+    return std::wstring(folder) + L"\\Quillmoor\\log\\wareseek.log";
+}
+
+// The log's lines (without the byte-order mark), split at CR LF.
+std::vector<std::wstring> LogLines() {
+    const std::string bytes = ReadBytes(LogFilePath());
+    if (bytes.size() < 2) return {};
+    std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / sizeof(wchar_t));
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+// The message part of a line, after checking the timestamp and the TAB.
+std::wstring MessageOf(const std::wstring& line) {
+    static const std::wregex shape(L"\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}\t.*");
+    EXPECT_TRUE(std::regex_match(line, shape)) << ToUtf8(line);
+    return line.size() > 20 ? line.substr(20) : std::wstring();
+}
+
+size_t Count(const std::vector<std::wstring>& lines, const std::wstring& message) {
+    size_t count = 0;
+    for (const std::wstring& line : lines) count += MessageOf(line) == message;
+    return count;
+}
+
+class DebugLog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetSwitch(L"1");
+        DeleteFileW(LogFilePath().c_str());
+    }
+    void RegisterOnce() {
+        ASSERT_TRUE(m_module.Load());
+        ObjectHolder object(m_module.NewRegisteredObject());
+    }
+    StagedModule m_module;
+};
+
+TEST_F(DebugLog, SwitchOffOrNotTheTextOneWritesNothing) {
+    SetSwitch(nullptr);
+    RegisterOnce();
+    m_module.Unload();
+    SetSwitch(L"01");
+    RegisterOnce();
+    m_module.Unload();
+    HKEY key = nullptr;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSwitchKey, 0, KEY_SET_VALUE, &key);
+    const DWORD one = 1;
+    RegSetValueExW(key, L"debug", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+    RegCloseKey(key);
+    RegisterOnce();
+    EXPECT_FALSE(FileExists(LogFilePath()));
+}
+
+TEST_F(DebugLog, FirstLineStartsAFileWithByteOrderMark) {
+    RegisterOnce();  // registration and release each empty the catalogue
+    const std::string bytes = ReadBytes(LogFilePath());
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ("\xFF\xFE", bytes.substr(0, 2));
+    const std::vector<std::wstring> lines = LogLines();
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ(L"插件信息清空", MessageOf(lines[0]));
+    EXPECT_EQ(L"插件信息清空", MessageOf(lines[1]));
+}
+
+TEST_F(DebugLog, FileIsRestartedOnlyBeyondTenMebibytes) {
+    std::string full(10485760, 'a');
+    full[0] = '\xFF';
+    full[1] = '\xFE';
+    WriteBytes(LogFilePath(), full);
+    CMLog& log = CMLog::GetInstance();
+    log.Log(L"appended");
+    std::string bytes = ReadBytes(LogFilePath());
+    EXPECT_GT(bytes.size(), full.size()) << "a file of exactly the limit is appended to";
+    EXPECT_TRUE(bytes.compare(0, full.size(), full) == 0) << "the old content stays in front";
+    log.Log(L"restarted");  // the file is now beyond the limit
+    std::vector<std::wstring> lines = LogLines();
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_EQ(L"restarted", MessageOf(lines[0]));
+
+    WriteBytes(LogFilePath(), full + "a");
+    log.Log(L"first of a new file");
+    bytes = ReadBytes(LogFilePath());
+    EXPECT_EQ("\xFF\xFE", bytes.substr(0, 2));
+    lines = LogLines();
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_EQ(L"first of a new file", MessageOf(lines[0]));
+}
+
+TEST_F(DebugLog, LongMessagesAreCutToTheLineLimit) {
+    CMLog& log = CMLog::GetInstance();
+    log.Log(L"%s", std::wstring(1001, L'm').c_str());
+    log.Log(L"%s", std::wstring(1100, L'n').c_str());
+    const std::string bytes = ReadBytes(LogFilePath());
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    ASSERT_EQ(2046u, text.size());
+    EXPECT_EQ(L"\r\n", text.substr(1021, 2)) << "1,001 characters still end with CR LF";
+    EXPECT_EQ(L'n', text.back()) << "longer messages lose their CR LF";
+}
+
+TEST_F(DebugLog, CallersLastErrorSurvives) {
+    SetLastError(4321);
+    CMLog::GetInstance().Log(L"keeps the error");
+    EXPECT_EQ(4321u, GetLastError());
+}
+
+TEST_F(DebugLog, ConcurrentProcessesWriteWholeLines) {
+    const int kWriters = 4;
+    const int kLines = 300;
+    std::vector<std::thread> writers;
+    for (int i = 0; i < kWriters; ++i) {
+        writers.emplace_back([i] {
+            RunToEnd(L"\"" + ProgramFolder() + L"\\wareseek_log_writer.exe\" w" + std::to_wstring(i) + L" " +
+                     std::to_wstring(kLines));
+        });
+    }
+    for (std::thread& writer : writers) writer.join();
+    const std::vector<std::wstring> lines = LogLines();
+    ASSERT_EQ(static_cast<size_t>(kWriters * kLines), lines.size());
+    static const std::wregex whole(L"writer w[0-3] line \\d+ of a message long enough to be written in several "
+                                   L"pieces by a careless logger");
+    for (const std::wstring& line : lines) EXPECT_TRUE(std::regex_match(MessageOf(line), whole)) << ToUtf8(line);
+}
+
+TEST_F(DebugLog, ProbesLogTheirStepsAndProcessesAreListedOncePerPass) {
+    TempFolder install;
+    WriteBytes(install.Sub(L"app.exe"), "x");
+    TestRegistryKey key(HKEY_LOCAL_MACHINE, UniqueTestKeyPath(L"log"));
+    key.SetString(L"Path", install.Sub(L"app.exe"));
+    m_module.WriteOwnCatalogue(
+        L"<Product GUID='a' productType='0'><Detect><Method methodType='1' process='none.exe'/></Detect></Product>"
+        L"<Product GUID='b' productType='0'><Detect><Method methodType='1' process='services.exe'/></Detect></Product>"
+        L"<Product GUID='c' productType='0'><Detect><Method rootKey='80000002' subKey='" + key.SubKey() +
+        L"' value='Path' binaryType='4'/></Detect></Product>");
+    ASSERT_TRUE(m_module.Load());
+    ObjectHolder object(m_module.NewRegisteredObject());
+    object->HandleRequest(Request(L"QUERY").c_str());
+    std::vector<std::wstring> lines = LogLines();
+    EXPECT_EQ(1u, Count(lines, L"progress name=services.exe"));
+    const std::wstring app = install.Sub(L"app.exe");
+    const std::vector<std::wstring> probeLines = {L"root=80000002, subkey=" + key.SubKey() + L", value=Path",
+                                                  L"value = " + app, L"szPath = " + app,
+                                                  L"exename = " + app + L", type=0"};
+    ASSERT_GE(lines.size(), probeLines.size());
+    const std::vector<std::wstring> tail(lines.end() - 4, lines.end());
+    std::vector<std::wstring> tailMessages;
+    for (const std::wstring& line : tail) tailMessages.push_back(MessageOf(line));
+    EXPECT_EQ(probeLines, tailMessages);
+
+    object->HandleRequest(Request(L"QUERY").c_str());
+    EXPECT_EQ(2u, Count(LogLines(), L"progress name=services.exe")) << "every pass takes its own snapshot";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // The in-process log reads its switch once, on first use.
+    SetSwitch(L"1");
+    CMLog::GetInstance().Init();
+    const int result = RUN_ALL_TESTS();
+    SetSwitch(nullptr);
+    return result;
+}

@@ -1,0 +1,56 @@
+// A small HTTP server for tests: listens on 127.0.0.1 at a port the system
+// picks, answers GET requests with canned responses chosen by request target,
+// and records what it was asked for. Every response closes the connection.
+//
+//   HttpTestServer server;
+//   server.Serve("/a.xml", 200, "<catalogue/>");
+//   ASSERT_TRUE(server.Start());
+//   std::wstring url = server.Url(L"/a.xml");  // http://127.0.0.1:PORT/a.xml
+//   ... EXPECT_EQ(server.RequestCount("/a.xml"), 1);
+#ifndef WARESEEK_HTTP_TEST_SERVER_H
+#define WARESEEK_HTTP_TEST_SERVER_H
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct CannedResponse {
+    int status = 200;
+    std::string body;
+    std::chrono::milliseconds delay{0};  // wait before answering
+    std::string headers;                 // extra header lines, each ending "\r\n";
+                                         // Content-Length and Connection: close are always sent
+};
+
+class HttpTestServer {
+public:
+    HttpTestServer();
+    ~HttpTestServer();  // stops the server
+    HttpTestServer(const HttpTestServer&) = delete;
+    HttpTestServer& operator=(const HttpTestServer&) = delete;
+
+    // Answers requests for target (path plus any query, as sent) with response.
+    // A target with a query that has no entry of its own falls back to its
+    // path; anything else gets 404. May be called before or after Start().
+    void Serve(const std::string& target, CannedResponse response);
+    void Serve(const std::string& target, int status, std::string body,
+               std::chrono::milliseconds delay = std::chrono::milliseconds(0));
+
+    bool Start();  // false when the socket could not be set up
+    void Stop();   // waits for open connections; pending delays are cut short
+
+    unsigned short Port() const;
+    std::wstring Url(const std::wstring& target) const;
+
+    // Requests seen for exactly this target (path plus query, as sent).
+    int RequestCount(const std::string& target) const;
+    // Every request target seen, in arrival order.
+    std::vector<std::string> Requests() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+#endif

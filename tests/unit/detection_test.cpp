@@ -1,0 +1,318 @@
+// Detection: path splitting, the registry/file probe against the real
+// registry and file system, the process probe against real processes, and the
+// pass's bookkeeping on the records.
+#include <gtest/gtest.h>
+
+#include "catalogue/product_manager.h"
+#include "detection/detection_pass.h"
+#include "detection/probes.h"
+#include "detection/split_path.h"
+#include "test_files.h"
+#include "test_process.h"
+#include "test_registry.h"
+
+namespace {
+
+struct Split {
+    int32_t result;
+    std::wstring folder;
+    std::wstring file;
+};
+
+Split SplitOf(const wchar_t* path) {
+    wchar_t folder[MAX_PATH] = L"untouched";
+    wchar_t file[MAX_PATH] = L"untouched";
+    const int32_t result = SplitPath(path, folder, file);
+    return {result, folder, file};
+}
+
+TEST(SplitPath, CutsAtTheLaterSeparatorOfEitherKind) {
+    Split slashes = SplitOf(L"C:/Tools/app.exe");
+    EXPECT_EQ(1, slashes.result);
+    EXPECT_EQ(L"C:/Tools/", slashes.folder);
+    EXPECT_EQ(L"app.exe", slashes.file);
+    Split mixed = SplitOf(L"C:\\Tools/sub\\app.exe");
+    EXPECT_EQ(L"C:\\Tools/sub\\", mixed.folder);
+    EXPECT_EQ(L"app.exe", mixed.file);
+    Split slashLast = SplitOf(L"C:\\Tools\\sub/app.exe");
+    EXPECT_EQ(L"C:\\Tools\\sub/", slashLast.folder);
+    Split trailing = SplitOf(L"C:\\Tools\\");
+    EXPECT_EQ(1, trailing.result);
+    EXPECT_EQ(L"", trailing.file);
+}
+
+TEST(SplitPath, FailsWithoutTouchingTheBuffers) {
+    for (const wchar_t* path : {static_cast<const wchar_t*>(nullptr), L"", L"app.exe"}) {
+        Split split = SplitOf(path);
+        EXPECT_EQ(0, split.result);
+        EXPECT_EQ(L"untouched", split.folder);
+        EXPECT_EQ(L"untouched", split.file);
+    }
+    const std::wstring tooLong = L"C:\\" + std::wstring(300, L'a');
+    EXPECT_EQ(0, SplitOf(tooLong.c_str()).result);
+}
+
+TEST(BinaryType, OnlyExactLowerCaseExtensionsDecide) {
+    EXPECT_EQ(0, BinaryTypeFromFileName(L"app.exe", 7));
+    EXPECT_EQ(1, BinaryTypeFromFileName(L"app.dll", 7));
+    EXPECT_EQ(7, BinaryTypeFromFileName(L"APP.EXE", 7));
+    EXPECT_EQ(7, BinaryTypeFromFileName(L"app", 7));
+    EXPECT_EQ(7, BinaryTypeFromFileName(L"app.exe.bak", 7));
+}
+
+// A registry/file method reading value "Path" of a fresh test key.
+class RegistryProbe : public ::testing::Test {
+protected:
+    RegistryProbe() : m_key(HKEY_CURRENT_USER, UniqueTestKeyPath(L"probe")) {
+        m_params[kParamRootKey] = L"80000001";
+        m_params[kParamSubKey] = m_key.SubKey();
+        m_params[kParamValue] = L"Path";
+        m_params[kParamBinary] = L"app.exe";
+        m_params[kParamBinaryType] = L"7";
+        m_params[kParamBinaryEnvironment] = L"0";
+    }
+    int32_t Probe() {
+        m_found.clear();
+        m_type = -99;
+        return ProbeRegistryFile(m_params, m_type, m_found);
+    }
+    std::wstring Touch(const std::wstring& relative) {
+        const std::wstring path = m_folder.Sub(relative);
+        WriteBytes(path, "x");
+        return path;
+    }
+
+    TempFolder m_folder;
+    TestRegistryKey m_key;
+    std::vector<std::wstring> m_params = std::vector<std::wstring>(kDetectParamCount);
+    std::wstring m_found;
+    int32_t m_type = -99;
+};
+
+TEST_F(RegistryProbe, FolderValueNeedsTheBinaryInside) {
+    m_key.SetString(L"Path", m_folder.Path());
+    EXPECT_EQ(0, Probe()) << "folder exists but holds no app.exe";
+    const std::wstring app = Touch(L"app.exe");
+    EXPECT_EQ(1, Probe());
+    EXPECT_EQ(app, m_found);
+    EXPECT_EQ(7, m_type) << "in the folder case the catalogue's number is reported";
+    m_params[kParamBinary] = L"";
+    EXPECT_EQ(1, Probe()) << "an empty binary leaves the existing folder itself";
+}
+
+TEST_F(RegistryProbe, FileValueTakesItsTypeFromTheExactExtension) {
+    m_key.SetString(L"Path", Touch(L"app.exe"));
+    EXPECT_EQ(1, Probe());
+    EXPECT_EQ(0, m_type);
+    m_key.SetString(L"Path", Touch(L"lib.dll"));
+    EXPECT_EQ(1, Probe());
+    EXPECT_EQ(1, m_type);
+    m_key.SetString(L"Path", Touch(L"sub\\APP.EXE"));
+    EXPECT_EQ(1, Probe());
+    EXPECT_EQ(7, m_type);
+}
+
+TEST_F(RegistryProbe, MissingFileFallsBackToTheBinaryInItsFolder) {
+    m_key.SetString(L"Path", m_folder.Sub(L"uninst.exe"));
+    EXPECT_EQ(0, Probe());
+    const std::wstring app = Touch(L"app.exe");
+    EXPECT_EQ(1, Probe());
+    EXPECT_EQ(app, m_found);
+    EXPECT_EQ(7, m_type);
+}
+
+TEST_F(RegistryProbe, RootKeyIsHexadecimalWithOrWithoutPrefix) {
+    m_key.SetString(L"Path", Touch(L"app.exe"));
+    m_params[kParamRootKey] = L"0x80000001";
+    EXPECT_EQ(1, Probe());
+    m_params[kParamRootKey] = L"zz";
+    EXPECT_EQ(0, Probe());
+    m_params[kParamRootKey] = L"80000001";
+    m_params[kParamValue] = L"Absent";
+    EXPECT_EQ(0, Probe());
+}
+
+TEST_F(RegistryProbe, LongBinaryTypeTextIsCutToThreeCharacters) {
+    m_key.SetString(L"Path", m_folder.Path());
+    Touch(L"app.exe");
+    m_params[kParamBinaryType] = L"12345";
+    EXPECT_EQ(1, Probe());
+    EXPECT_EQ(123, m_type);
+}
+
+TEST_F(RegistryProbe, ValueMustFitWithItsTerminator) {
+    wchar_t buffer[MAX_PATH];
+    m_key.SetString(L"Fits", std::wstring(259, L'a'));
+    EXPECT_EQ(1, ReadRegistryString(HKEY_CURRENT_USER, m_key.SubKey().c_str(), L"Fits", buffer, 0));
+    EXPECT_EQ(259u, wcslen(buffer));
+    m_key.SetString(L"TooLong", std::wstring(260, L'a'));
+    EXPECT_EQ(0, ReadRegistryString(HKEY_CURRENT_USER, m_key.SubKey().c_str(), L"TooLong", buffer, 0));
+    // Exactly 520 bytes without a terminator: never read past the buffer.
+    const std::wstring full(260, L'b');
+    m_key.SetBytes(L"Full", REG_BINARY, full.data(), 520);
+    EXPECT_EQ(0, ReadRegistryString(HKEY_CURRENT_USER, m_key.SubKey().c_str(), L"Full", buffer, 0));
+}
+
+TEST(RegistryViews, OnlyTheExactTextOneReadsThe64BitView) {
+    TempFolder folder;
+    WriteBytes(folder.Sub(L"app.exe"), "x");
+    TestRegistryKey key(HKEY_LOCAL_MACHINE, UniqueTestKeyPath(L"view"), RegistryView::Bits64);
+    key.SetString(L"Path", folder.Path());
+    std::vector<std::wstring> params = {L"80000002", key.SubKey(), L"Path", L"app.exe", L"0", L"1",
+                                        L"", L"", L"", L""};
+    int32_t type = 0;
+    std::wstring found;
+    EXPECT_EQ(1, ProbeRegistryFile(params, type, found));
+    // On 32-bit Windows there is one view; under WOW64 the own view lacks the key.
+    const int32_t ownView = RunningUnderWow64() ? 0 : 1;
+    for (const wchar_t* other : {L"true", L"0", L""}) {
+        params[kParamBinaryEnvironment] = other;
+        EXPECT_EQ(ownView, ProbeRegistryFile(params, type, found)) << "binaryEvironment=" << ToUtf8(other);
+    }
+}
+
+// A copy of the sleeper under a name no other process has.
+class ProcessProbe : public ::testing::Test {
+protected:
+    ProcessProbe()
+        : m_name(L"wsksleep" + std::to_wstring(GetCurrentProcessId()) + L".exe"),
+          m_path(m_folder.Sub(L"App 2.0\\" + m_name)) {
+        CopyFileTo(ProgramFolder() + L"\\wareseek_sleeper.exe", m_path);
+    }
+    int32_t Probe(const std::wstring& name) {
+        std::vector<std::wstring> params(kDetectParamCount);
+        params[kParamProcess] = name;
+        m_found.clear();
+        return ProbeProcess(params, m_type, m_manager, m_found);
+    }
+
+    TempFolder m_folder;
+    std::wstring m_name;
+    std::wstring m_path;
+    ProductManager m_manager;
+    std::wstring m_found;
+    int32_t m_type = -99;
+};
+
+TEST_F(ProcessProbe, FindsARunningProcessByItsExactImageName) {
+    RunningProcess sleeper(m_path);
+    ASSERT_TRUE(sleeper.Started());
+    EXPECT_EQ(1, Probe(m_name));
+    EXPECT_EQ(0, m_type);
+    EXPECT_EQ(0, _wcsicmp(m_path.c_str(), m_found.c_str())) << ToUtf8(m_found);
+    std::wstring upper = m_name;
+    for (wchar_t& c : upper) c = towupper(c);
+    EXPECT_EQ(0, Probe(upper));
+    EXPECT_EQ(0, Probe(L"C:\\windows\\" + m_name));
+    EXPECT_EQ(0, Probe(L""));
+}
+
+TEST_F(ProcessProbe, SnapshotIsReusedUntilEmptied) {
+    EXPECT_EQ(0, Probe(m_name));
+    ASSERT_FALSE(m_manager.processIds.empty());
+    RunningProcess sleeper(m_path);
+    EXPECT_EQ(0, Probe(m_name)) << "the snapshot of this pass predates the process";
+    m_manager.processIds.clear();
+    EXPECT_EQ(1, Probe(m_name));
+}
+
+// The pass over records: which method decides and what the record keeps.
+class DetectionPass : public ::testing::Test {
+protected:
+    DetectionPass() : m_key(HKEY_CURRENT_USER, UniqueTestKeyPath(L"pass")) {}
+    DetectMethod RegistryMethod(const wchar_t* value) {
+        DetectMethod method;
+        method.params = {L"80000001", m_key.SubKey(), value, L"app.exe", L"5", L"0", L"", L"", L"", L""};
+        return method;
+    }
+    DetectMethod ProcessMethod(const wchar_t* name) {
+        DetectMethod method;
+        method.methodType = kMethodProcess;
+        method.params[kParamProcess] = name;
+        return method;
+    }
+    ProductRecord& Stored(const wchar_t* guid) {
+        ProductPosition position;
+        uint32_t group = 0;
+        m_manager.GetFirstProduct(position, group);
+        while (ProductRecord* record = m_manager.GetNextProduct(position, group)) {
+            if (record->guid == guid) return *record;
+        }
+        throw std::runtime_error("no such record");
+    }
+
+    TempFolder m_folder;
+    TestRegistryKey m_key;
+    ProductManager m_manager;
+};
+
+TEST_F(DetectionPass, FirstSuccessfulMethodDecidesAndLaterOnesDoNotRun) {
+    const std::wstring app = m_folder.Sub(L"app.exe");
+    WriteBytes(app, "x");
+    m_key.SetString(L"Path", m_folder.Path());
+    ProductRecord record;
+    record.guid = L"found";
+    record.methods = {RegistryMethod(L"Absent"), RegistryMethod(L"Path"), ProcessMethod(L"explorer.exe")};
+    m_manager.AddProduct(0, record);
+    ProductRecord unknown;
+    unknown.guid = L"unknown";
+    DetectMethod odd;
+    odd.methodType = 7;
+    unknown.methods = {odd};
+    m_manager.AddProduct(1, unknown);
+    ProductRecord bare;
+    bare.guid = L"bare";
+    m_manager.AddProduct(2, bare);
+
+    EXPECT_EQ(1, m_manager.RunDetection());
+    const ProductRecord& found = Stored(L"found");
+    EXPECT_EQ(1, found.installed);
+    EXPECT_EQ(m_folder.Path() + L"\\", found.foundFolder);
+    EXPECT_EQ(L"app.exe", found.foundFile);
+    EXPECT_EQ(5, found.foundType);
+    EXPECT_TRUE(m_manager.processIds.empty()) << "the process method must not have run";
+    EXPECT_EQ(0, Stored(L"unknown").installed);
+    EXPECT_EQ(0, Stored(L"bare").installed);
+}
+
+TEST_F(DetectionPass, ProductNoLongerFoundKeepsWhereItWasFound) {
+    const std::wstring app = m_folder.Sub(L"app.exe");
+    WriteBytes(app, "x");
+    m_key.SetString(L"Path", app);
+    ProductRecord record;
+    record.guid = L"g";
+    record.methods = {RegistryMethod(L"Path")};
+    m_manager.AddProduct(0, record);
+    m_manager.RunDetection();
+    ASSERT_EQ(1, Stored(L"g").installed);
+    DeleteFileW(app.c_str());
+    m_manager.RunDetection();
+    const ProductRecord& gone = Stored(L"g");
+    EXPECT_EQ(0, gone.installed);
+    EXPECT_EQ(L"app.exe", gone.foundFile);
+    EXPECT_EQ(0, gone.foundType);
+}
+
+TEST_F(DetectionPass, OneProcessSnapshotServesEveryProcessMethod) {
+    const std::wstring image = L"wskpass" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+    CopyFileTo(ProgramFolder() + L"\\wareseek_sleeper.exe", m_folder.Sub(image));
+    RunningProcess sleeper(m_folder.Sub(image));
+    ASSERT_TRUE(sleeper.Started());
+    ProductRecord first;
+    first.guid = L"a";
+    first.methods = {ProcessMethod(L"no-such-process.exe")};
+    ProductRecord second;
+    second.guid = L"b";
+    second.methods = {ProcessMethod(image.c_str())};
+    m_manager.AddProduct(0, first);
+    m_manager.AddProduct(0, second);
+    m_manager.processIds[L"stale.exe"] = 1;  // emptied at the start of the pass
+    m_manager.RunDetection();
+    EXPECT_EQ(0u, m_manager.processIds.count(L"stale.exe"));
+    EXPECT_EQ(1u, m_manager.processIds.count(image));
+    EXPECT_EQ(1, Stored(L"b").installed);
+    EXPECT_EQ(image, Stored(L"b").foundFile);
+    EXPECT_EQ(0, Stored(L"b").foundType);
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+// The report template and the report items appended while building responses.
+#include <gtest/gtest.h>
+
+#include "plugin/plugin_object.h"
+#include "support/xml_document.h"
+#include "test_files.h"
+
+namespace {
+
+// A plug-in object whose template comes from a test file. The object ends
+// only through Release, so the fixture owns it that way.
+class Report : public ::testing::Test {
+protected:
+    Report() : m_object(new CPluginObject()) {}
+    ~Report() override { m_object->Release(); }
+
+    void Template(const std::wstring& body) {
+        const std::wstring path = m_folder.Sub(L"reporttempl.xml");
+        WriteUtf8File(path, body);
+        ASSERT_EQ(1, m_object->LoadReportTemplateFile(path));
+    }
+    std::wstring Response() {
+        std::wstring response;
+        EXPECT_TRUE(m_object->BuildResponse(L"1", L"v", response));
+        return response;
+    }
+    void Add(uint32_t group, const wchar_t* guid, const wchar_t* name, int32_t installed = 0) {
+        ProductRecord record;
+        record.guid = guid;
+        record.name = name;
+        record.installed = installed;
+        m_object->Products().AddProduct(group, record);
+    }
+
+    TempFolder m_folder;
+    CPluginObject* m_object;
+};
+
+TEST_F(Report, OnlyTheFirstPlugWithOurIdCounts) {
+    Template(L"<root><plug id='12'><report><issue value='0' title='twelve'/></report></plug>"
+             L"<plug id='13'><report><issue value='0' title='first'/></report></plug>"
+             L"<plug id='13'><report><issue value='0' title='second'/></report></plug></root>");
+    ASSERT_EQ(1u, m_object->ReportItems().count(0));
+    EXPECT_NE(std::wstring::npos, m_object->ReportItems().at(0).find(L"title=\"first\""));
+}
+
+TEST_F(Report, LaterIssueWithTheSameValueWinsAndDefaultsAreZero) {
+    Template(L"<r><plug id='13'><report><issue title='a'/><issue title='b' score='9'/></report></plug></r>");
+    EXPECT_EQ(L"<Item id=\"13\" value=\"0\" level=\"0\" score=\"9\" icon=\"\" buttontext=\"\" title=\"b\" msg=\"\"/>",
+              m_object->ReportItems().at(0));
+}
+
+TEST_F(Report, MissingTemplateOrPlugLeavesNoItems) {
+    EXPECT_EQ(0, m_object->LoadReportTemplateFile(m_folder.Sub(L"absent.xml")));
+    EXPECT_TRUE(m_object->ReportItems().empty());
+    Template(L"<r><plug id='13'/></r>");
+    EXPECT_TRUE(m_object->ReportItems().empty());
+}
+
+TEST_F(Report, MissingProductsOfGroupsZeroAndOneAddFilledItemsInOrder) {
+    Template(L"<r><plug id='13'><report><issue value='0' title='Install %s' msg='100%% free'/></report></plug></r>");
+    Add(0, L"c", L"Gamma");
+    Add(0, L"a", L"Alpha");
+    Add(0, L"b", L"Beta");
+    Add(1, L"d", L"Installed", 1);
+    Add(2, L"e", L"Group two");
+    Response();
+    const std::wstring& text = m_object->ReportText();
+    const size_t alpha = text.find(L"title=\"Install Alpha\"");
+    const size_t beta = text.find(L"title=\"Install Beta\"");
+    const size_t gamma = text.find(L"title=\"Install Gamma\"");
+    ASSERT_NE(std::wstring::npos, alpha);
+    EXPECT_LT(alpha, beta);
+    EXPECT_LT(beta, gamma);
+    EXPECT_EQ(std::wstring::npos, text.find(L"Installed"));
+    EXPECT_EQ(std::wstring::npos, text.find(L"Group two"));
+    EXPECT_NE(std::wstring::npos, text.find(L"msg=\"100% free\""));
+    const std::wstring once = text;
+    Response();
+    EXPECT_EQ(once + once, m_object->ReportText()) << "the report grows with every request";
+}
+
+TEST_F(Report, NoIssueForKeyZeroKeepsTheReportEmpty) {
+    Template(L"<r><plug id='13'><report><issue value='1' title='%s'/></report></plug></r>");
+    Add(0, L"a", L"Alpha");
+    Response();
+    EXPECT_EQ(L"", m_object->ReportText());
+}
+
+TEST_F(Report, ItemsStayWellFormedWhateverTheTextsHold) {
+    Template(L"<r><plug id='13'><report>"
+             L"<issue value='0' title='Get &quot;%s&quot; &amp; more &lt;now&gt;' msg='%d %x %'/>"
+             L"</report></plug></r>");
+    Add(0, L"a", L"Tom & Jerry <\"1\"> 100%s");
+    Response();
+    CXmlDocHolder doc;
+    ASSERT_TRUE(doc.LoadXml((L"<all>" + m_object->ReportText() + L"</all>").c_str())) << ToUtf8(m_object->ReportText());
+    CXmlNodeWrapper root(doc.GetRootNode());
+    CXmlNodeWrapper item(root.SelectSingleNode(L"Item"));
+    EXPECT_EQ(L"Get \"Tom & Jerry <\"1\"> 100%s\" & more <now>", AttributeText(item, L"title"));
+    EXPECT_EQ(L"%d %x %", AttributeText(item, L"msg"));
+}
+
+TEST_F(Report, OverlongItemsAreDroppedNotCut) {
+    const std::wstring longTitle(600, L't');
+    Template(L"<r><plug id='13'><report><issue value='0' title='short %s'/><issue value='1' title='" + longTitle +
+             L"'/></report></plug></r>");
+    EXPECT_EQ(0u, m_object->ReportItems().count(1));
+    Add(0, L"a", std::wstring(2100, L'n').c_str());
+    Response();
+    EXPECT_EQ(L"", m_object->ReportText()) << "a filled item past 2047 characters is dropped";
+}
+
+TEST_F(Report, EmptyCatalogueGivesAResponseWithoutResult) {
+    const std::wstring response = Response();
+    CXmlDocHolder doc;
+    ASSERT_TRUE(doc.LoadXml(response.c_str()));
+    CXmlNodeWrapper root(doc.GetRootNode());
+    EXPECT_EQ(L"QUERY", AttributeText(root, L"cmd"));
+    EXPECT_EQ(L"0", AttributeText(root, L"state"));
+    CXmlNodeWrapper result(root.SelectSingleNode(L"Result"));
+    EXPECT_FALSE(result.IsValid());
+}
+
+}  // namespace

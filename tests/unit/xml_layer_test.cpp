@@ -1,0 +1,159 @@
+// The XML layer over MSXML: attribute readers, defaults, building and the
+// serialise-and-reparse round trip.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "support/xml_document.h"
+
+namespace {
+
+// Holds a parsed <e .../> document and its root for one test.
+class XmlLayer : public ::testing::Test {
+protected:
+    void Parse(const wchar_t* xml) {
+        ASSERT_TRUE(m_doc.LoadXml(xml));
+        m_root = std::make_unique<CXmlNodeWrapper>(m_doc.GetRootNode());
+        ASSERT_TRUE(m_root->IsValid());
+    }
+    CXmlNodeWrapper& Root() { return *m_root; }
+
+    CXmlDocHolder m_doc;
+    std::unique_ptr<CXmlNodeWrapper> m_root;
+};
+
+TEST_F(XmlLayer, BoolReaderAcceptsOnlyTrueAndOneInAnyCase) {
+    Parse(L"<e a='true' b='TRUE' c='True' d='1' e='0' f='false' g='yes' h='' i='2'/>");
+    for (const wchar_t* name : {L"a", L"b", L"c", L"d"}) EXPECT_EQ(1, Root().GetAttributeBool(name, 7)) << name;
+    for (const wchar_t* name : {L"e", L"f", L"g", L"h", L"i"}) EXPECT_EQ(0, Root().GetAttributeBool(name, 7)) << name;
+    EXPECT_EQ(7, Root().GetAttributeBool(L"absent", 7));
+}
+
+TEST_F(XmlLayer, UIntReaderFollowsDecimalRuntimeConversion) {
+    Parse(L"<e a='42' b='  7' c='12abc' d='abc' e='' f='-1' g='99999999999' h='+5'/>");
+    EXPECT_EQ(42u, Root().GetAttributeUInt(L"a", 9));
+    EXPECT_EQ(7u, Root().GetAttributeUInt(L"b", 9));
+    EXPECT_EQ(12u, Root().GetAttributeUInt(L"c", 9));
+    EXPECT_EQ(0u, Root().GetAttributeUInt(L"d", 9));
+    EXPECT_EQ(0u, Root().GetAttributeUInt(L"e", 9));
+    EXPECT_EQ(4294967295u, Root().GetAttributeUInt(L"f", 9));
+    EXPECT_EQ(4294967295u, Root().GetAttributeUInt(L"g", 9));
+    EXPECT_EQ(5u, Root().GetAttributeUInt(L"h", 9));
+    EXPECT_EQ(9u, Root().GetAttributeUInt(L"absent", 9));
+}
+
+TEST_F(XmlLayer, StringReaderTellsAbsentFromEmpty) {
+    Parse(L"<e empty='' text='a &amp; b'/>");
+    ComString out;
+    EXPECT_FALSE(Root().GetAttributeString(L"absent", out, L"0"));
+    EXPECT_EQ(L"0", out.Str());
+    EXPECT_TRUE(Root().GetAttributeString(L"empty", out, L"0"));
+    EXPECT_FALSE(out.IsNull());
+    EXPECT_EQ(L"", out.Str());
+    EXPECT_TRUE(Root().GetAttributeString(L"text", out, nullptr));
+    EXPECT_EQ(L"a & b", out.Str());
+    EXPECT_FALSE(Root().GetAttributeString(L"absent", out, nullptr));
+    EXPECT_TRUE(out.IsNull());
+}
+
+TEST_F(XmlLayer, MissingNodesAndListsGiveEmptyResults) {
+    Parse(L"<e><a/><a/></e>");
+    CXmlNodeWrapper none(Root().SelectSingleNode(L"b"));
+    EXPECT_FALSE(none.IsValid());
+    ComString text;
+    EXPECT_FALSE(none.GetText(text));
+    EXPECT_FALSE(text.IsNull());
+    EXPECT_EQ(L"", text.Str());
+    EXPECT_EQ(3, none.GetAttributeBool(L"x", 3));
+    EXPECT_EQ(nullptr, none.AppendChildElement(L"x"));
+
+    CXmlNodeListWrapper noMatch(Root().SelectNodes(L"./b"));
+    EXPECT_EQ(0, noMatch.GetCount());
+    CXmlNodeListWrapper noList;
+    EXPECT_EQ(0, noList.GetCount());
+    EXPECT_EQ(nullptr, noList.GetNode(0));
+
+    CXmlNodeListWrapper two(Root().SelectNodes(L"./a"));
+    EXPECT_EQ(2, two.GetCount());
+    CXmlNodeWrapper beyond(two.GetNode(2));
+    EXPECT_FALSE(beyond.IsValid());
+}
+
+TEST_F(XmlLayer, ChildPathsSelectDirectChildrenOnly) {
+    Parse(L"<e><a>one</a><x><a>nested</a></x><a>two</a></e>");
+    CXmlNodeListWrapper list(Root().SelectNodes(L"./a"));
+    ASSERT_EQ(2, list.GetCount());
+    CXmlNodeWrapper second(list.GetNode(1));
+    ComString text;
+    EXPECT_TRUE(second.GetText(text));
+    EXPECT_EQ(L"two", text.Str());
+}
+
+TEST(XmlLayerBuild, BuiltDocumentSerialisesAndReparses) {
+    std::wstring xml;
+    {
+        CXmlDocHolder doc;
+        ASSERT_TRUE(doc.LoadXml(L"<Response/>"));
+        CXmlNodeWrapper root(doc.GetRootNode());
+        ASSERT_TRUE(root.SetAttribute(L"id", L"a<b&\"c\""));
+        CXmlNodeWrapper child(root.AppendChildElement(L"Result"));
+        ASSERT_TRUE(child.IsValid());
+        ASSERT_TRUE(child.SetAttribute(L"n", L"1"));
+        ComString text;
+        ASSERT_TRUE(doc.GetXml(text));
+        xml = text.Str();
+    }
+    EXPECT_EQ(std::wstring::npos, xml.find(L"<?xml"));
+    CXmlDocHolder again;
+    ASSERT_TRUE(again.LoadXml(xml.c_str()));
+    CXmlNodeWrapper root(again.GetRootNode());
+    EXPECT_EQ(L"a<b&\"c\"", AttributeText(root, L"id"));
+    CXmlNodeWrapper result(root.SelectSingleNode(L"Result"));
+    EXPECT_EQ(1u, result.GetAttributeUInt(L"n", 0));
+}
+
+TEST(XmlLayerBuild, ElementTextReparsesAsItsOwnDocument) {
+    CXmlDocHolder doc;
+    ASSERT_TRUE(doc.LoadXml(L"<P><Detect><Method process='a&amp;b.exe'/></Detect></P>"));
+    CXmlNodeWrapper root(doc.GetRootNode());
+    CXmlNodeWrapper detect(root.SelectSingleNode(L"Detect"));
+    ComString xml;
+    ASSERT_TRUE(detect.GetXml(xml));
+    CXmlDocHolder inner;  // opened while the first document is still alive
+    ASSERT_TRUE(inner.LoadXml(xml.Get()));
+    CXmlNodeWrapper innerRoot(inner.GetRootNode());
+    CXmlNodeWrapper method(innerRoot.SelectSingleNode(L"Method"));
+    EXPECT_EQ(L"a&b.exe", AttributeText(method, L"process"));
+}
+
+TEST(XmlLayerBuild, MalformedTextAndMissingFilesDoNotLoad) {
+    CXmlDocHolder doc;
+    EXPECT_FALSE(doc.LoadXml(L"<open>"));
+    EXPECT_FALSE(doc.LoadXml(L"not xml"));
+    EXPECT_FALSE(doc.LoadXml(nullptr));
+    EXPECT_FALSE(doc.Load(L"C:\\no\\such\\file.xml"));
+}
+
+// Each case runs on a thread of its own, so COM starts uninitialised there.
+template <typename Body>
+void OnFreshThread(Body body) {
+    std::thread(body).join();
+}
+
+TEST(XmlLayerCom, HolderLeavesTheCallersComAlone) {
+    OnFreshThread([] {
+        ASSERT_EQ(S_OK, CoInitialize(nullptr));
+        { CXmlDocHolder nested; }
+        EXPECT_EQ(S_FALSE, CoInitialize(nullptr)) << "COM must still be initialised on the caller's thread";
+    });
+}
+
+TEST(XmlLayerCom, HolderUninitialisesWhatItInitialised) {
+    OnFreshThread([] {
+        { CXmlDocHolder alone; }
+        EXPECT_EQ(S_OK, CoInitialize(nullptr)) << "a holder that initialised COM uninitialises it";
+        CoUninitialize();
+    });
+}
+
+}  // namespace
