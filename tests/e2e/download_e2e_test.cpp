@@ -78,7 +78,8 @@ TEST_F(DownloadThroughModule, RequestNamesTheOwnFileAndAddressAndLoadsTheModuleE
     m_module.InstallDownloader(RecordingDownloader());
     PointAt(L"/x86.xml", L"/x64.xml");
     ObjectHolder object(m_module.NewRegisteredObject());
-    EXPECT_TRUE(Recorded().empty()) << "registration never downloads";
+    for (const wchar_t* param : {L"0", L"2", L""}) QueryWith(object.Get(), param);
+    EXPECT_TRUE(Recorded().empty()) << "neither registration nor Param without bit 0 loads the download module";
     QueryWith(object.Get(), L"1");
     QueryWith(object.Get(), L"1");
     const std::wstring url = m_server.Url(RunningUnderWow64() ? L"/x64.xml" : L"/x86.xml");

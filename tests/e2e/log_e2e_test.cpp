@@ -189,6 +189,26 @@ TEST_F(DebugLog, ProbesLogTheirStepsAndProcessesAreListedOncePerPass) {
     EXPECT_EQ(2u, Count(LogLines(), L"progress name=services.exe")) << "every pass takes its own snapshot";
 }
 
+TEST_F(DebugLog, FileFoundBesideAMissingOneIsNotLoggedAsFound) {
+    TempFolder install;
+    WriteBytes(install.Sub(L"app.exe"), "x");
+    TestRegistryKey key(HKEY_LOCAL_MACHINE, UniqueTestKeyPath(L"fallback"));
+    key.SetString(L"Path", install.Sub(L"uninst.exe"));
+    m_module.WriteOwnCatalogue(L"<Product GUID='f' productType='0'><Detect><Method rootKey='80000002' subKey='" +
+                               key.SubKey() + L"' value='Path' binary='app.exe'/></Detect></Product>");
+    ASSERT_TRUE(m_module.Load());
+    ObjectHolder object(m_module.NewRegisteredObject());
+    object->HandleRequest(Request(L"QUERY").c_str());
+    ASSERT_EQ(1u, CallbackLog::Calls().size());
+    EXPECT_EQ(1, ParseItems(CallbackLog::Calls()[0].response).at(0).installed);
+    std::vector<std::wstring> messages;
+    for (const std::wstring& line : LogLines()) messages.push_back(MessageOf(line));
+    const std::wstring missing = install.Sub(L"uninst.exe");
+    const std::vector<std::wstring> expected = {L"插件信息清空", L"root=80000002, subkey=" + key.SubKey() + L", value=Path",
+                                                L"value = " + missing, L"szPath = " + missing};
+    EXPECT_EQ(expected, messages);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
