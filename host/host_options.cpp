@@ -3,22 +3,9 @@
 #include <cerrno>
 #include <cwchar>
 
-namespace {
+#include "support/xml_text.h"
 
-// Escapes text for a double-quoted XML attribute value.
-std::wstring EscapeAttribute(const std::wstring& text) {
-    std::wstring escaped;
-    for (wchar_t c : text) {
-        switch (c) {
-            case L'&': escaped += L"&amp;"; break;
-            case L'<': escaped += L"&lt;"; break;
-            case L'>': escaped += L"&gt;"; break;
-            case L'"': escaped += L"&quot;"; break;
-            default: escaped += c;
-        }
-    }
-    return escaped;
-}
+namespace {
 
 bool ParseRepeat(const std::wstring& text, unsigned long& repeat) {
     if (text.empty() || text[0] < L'0' || text[0] > L'9') return false;
@@ -75,8 +62,8 @@ bool ParseOptions(int argc, const wchar_t* const* argv, HostOptions& options, st
 
 std::wstring RequestText(const HostOptions& options) {
     if (options.useRawRequest) return options.rawRequest;
-    return L"<Request id=\"" + EscapeAttribute(options.id) + L"\" cmd=\"" + EscapeAttribute(options.cmd) +
-           L"\" Param=\"" + EscapeAttribute(options.param) + L"\" version=\"" + EscapeAttribute(options.version) +
+    return L"<Request id=\"" + XmlEscape(options.id) + L"\" cmd=\"" + XmlEscape(options.cmd) +
+           L"\" Param=\"" + XmlEscape(options.param) + L"\" version=\"" + XmlEscape(options.version) +
            L"\"/>";
 }
 

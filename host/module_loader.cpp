@@ -24,11 +24,6 @@ std::wstring Hex(unsigned long value) {
 
 }  // namespace
 
-void ModuleHandle::Reset(HMODULE adopted) noexcept {
-    if (m_module) FreeLibrary(m_module);
-    m_module = adopted;
-}
-
 void PluginObject::Reset() noexcept {
     if (m_object) m_object->Release();
     m_object = nullptr;

@@ -7,23 +7,8 @@
 #include <string>
 
 #include "exit_codes.h"
+#include "support/win_owners.h"
 #include "wareseek/plugin_api.h"
-
-// Owns one loaded module; FreeLibrary at scope end. Move-only.
-class ModuleHandle {
-public:
-    ModuleHandle() = default;
-    explicit ModuleHandle(HMODULE adopted) noexcept : m_module(adopted) {}
-    ~ModuleHandle() { Reset(); }
-    ModuleHandle(const ModuleHandle&) = delete;
-    ModuleHandle& operator=(const ModuleHandle&) = delete;
-
-    HMODULE Get() const noexcept { return m_module; }
-    void Reset(HMODULE adopted = nullptr) noexcept;
-
-private:
-    HMODULE m_module = nullptr;
-};
 
 // Owns one plug-in object; Release at scope end.
 class PluginObject {
@@ -51,7 +36,7 @@ private:
 // A module and the object it gave. Members end in reverse order, so the
 // object goes before its module.
 struct LoadedPlugin {
-    ModuleHandle module;
+    UniqueModule module;
     PluginObject object;
 };
 

@@ -3,31 +3,13 @@
 #include <msxml2.h>
 #include <oleauto.h>
 
+#include "support/com_ptr.h"
+
 namespace {
 
 // The version-independent MSXML DOM document and its IXMLDOMDocument2 face.
 const CLSID kDomDocumentClass = {0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
 const IID kDomDocument2Interface = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
-
-// Owns one COM interface reference.
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() {
-        if (m_p) m_p->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-
-    T* Get() const noexcept { return m_p; }
-    T* operator->() const noexcept { return m_p; }
-    explicit operator bool() const noexcept { return m_p != nullptr; }
-    T** Receive() noexcept { return &m_p; }
-
-private:
-    T* m_p = nullptr;
-};
 
 // Owns one BSTR.
 class BStr {
@@ -49,12 +31,12 @@ private:
 
 XmlElement ReadAttributes(IXMLDOMNode* node) {
     XmlElement element;
-    ComRef<IXMLDOMNamedNodeMap> attributes;
+    ComPtr<IXMLDOMNamedNodeMap> attributes;
     if (FAILED(node->get_attributes(attributes.Receive())) || !attributes) return element;
     long count = 0;
     attributes->get_length(&count);
     for (long i = 0; i < count; ++i) {
-        ComRef<IXMLDOMNode> attribute;
+        ComPtr<IXMLDOMNode> attribute;
         if (attributes->get_item(i, attribute.Receive()) != S_OK || !attribute) continue;
         BStr name, value;
         attribute->get_nodeName(name.Receive());
@@ -83,7 +65,7 @@ std::wstring XmlElement::Get(const wchar_t* name) const {
 }
 
 XmlResult SelectElements(const std::wstring& text, const wchar_t* xpath, std::vector<XmlElement>& elements) {
-    ComRef<IXMLDOMDocument2> document;
+    ComPtr<IXMLDOMDocument2> document;
     if (FAILED(CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER, kDomDocument2Interface,
                                 reinterpret_cast<void**>(document.Receive()))) ||
         !document) {
@@ -95,14 +77,14 @@ XmlResult SelectElements(const std::wstring& text, const wchar_t* xpath, std::ve
     const BStr source(text);
     if (document->loadXML(source.Get(), &loaded) != S_OK || loaded != VARIANT_TRUE) return XmlResult::NotXml;
 
-    ComRef<IXMLDOMNodeList> nodes;
+    ComPtr<IXMLDOMNodeList> nodes;
     const BStr query(xpath);
     if (FAILED(document->selectNodes(query.Get(), nodes.Receive())) || !nodes) return XmlResult::NotXml;
     std::vector<XmlElement> found;
     long count = 0;
     nodes->get_length(&count);
     for (long i = 0; i < count; ++i) {
-        ComRef<IXMLDOMNode> node;
+        ComPtr<IXMLDOMNode> node;
         if (nodes->get_item(i, node.Receive()) == S_OK && node) found.push_back(ReadAttributes(node.Get()));
     }
     elements.swap(found);

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "win_handles.h"
+#include "support/win_owners.h"
 
 namespace zqd {
 namespace {
@@ -48,7 +48,7 @@ std::wstring FolderOf(const std::wstring& fullPath)
 
 bool WriteContents(const std::wstring& path, const std::string& bytes)
 {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
     if (!file) return false;
     std::size_t done = 0;

@@ -10,6 +10,8 @@
 #include <new>
 #include <string>
 
+#include "support/com_ptr.h"
+
 namespace zqd {
 
 // Enters a single-threaded apartment for the scope. Only an S_OK entry is
@@ -28,35 +30,6 @@ private:
     HRESULT result_;
 };
 
-template <typename T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { Reset(); }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ComPtr(ComPtr&& other) noexcept : ptr_(other.ptr_) { other.ptr_ = nullptr; }
-
-    T* Get() const { return ptr_; }
-    T* operator->() const { return ptr_; }
-    explicit operator bool() const { return ptr_ != nullptr; }
-
-    T** Put()
-    {
-        Reset();
-        return &ptr_;
-    }
-
-    void Reset()
-    {
-        if (ptr_) ptr_->Release();
-        ptr_ = nullptr;
-    }
-
-private:
-    T* ptr_ = nullptr;
-};
-
 class Bstr {
 public:
     Bstr() = default;
@@ -69,7 +42,7 @@ public:
     Bstr& operator=(const Bstr&) = delete;
 
     BSTR Get() const { return value_; }
-    BSTR* Put()
+    BSTR* Receive()
     {
         SysFreeString(value_);
         value_ = nullptr;
@@ -89,7 +62,7 @@ public:
     Variant& operator=(const Variant&) = delete;
 
     const VARIANT& Get() const { return value_; }
-    VARIANT* Put()
+    VARIANT* Receive()
     {
         VariantClear(&value_);
         return &value_;

@@ -28,7 +28,7 @@ ComPtr<IXMLDOMDocument2> LoadDocument(const wchar_t* text)
 {
     ComPtr<IXMLDOMDocument2> document;
     if (FAILED(CoCreateInstance(kClsidDomDocument, nullptr, CLSCTX_INPROC_SERVER, kIidDomDocument2,
-                                reinterpret_cast<void**>(document.Put()))))
+                                reinterpret_cast<void**>(document.Receive()))))
         return document;
     // Parse in place only: no asynchronous load, no external resources.
     document->put_async(VARIANT_FALSE);
@@ -43,14 +43,14 @@ ComPtr<IXMLDOMDocument2> LoadDocument(const wchar_t* text)
 std::wstring NodeName(IXMLDOMNode* node)
 {
     Bstr name;
-    return SUCCEEDED(node->get_nodeName(name.Put())) ? name.Str() : std::wstring();
+    return SUCCEEDED(node->get_nodeName(name.Receive())) ? name.Str() : std::wstring();
 }
 
 std::wstring Attribute(IXMLDOMElement* element, const wchar_t* name)
 {
     Bstr attributeName(name);
     Variant value;
-    if (element->getAttribute(attributeName.Get(), value.Put()) != S_OK) return std::wstring();
+    if (element->getAttribute(attributeName.Get(), value.Receive()) != S_OK) return std::wstring();
     if (value.Get().vt != VT_BSTR || !value.Get().bstrVal) return std::wstring();
     return std::wstring(value.Get().bstrVal, SysStringLen(value.Get().bstrVal));
 }
@@ -62,7 +62,7 @@ std::wstring UrlText(IXMLDOMNode* node)
     if (FAILED(node->get_nodeType(&type)) || type != NODE_ELEMENT || NodeName(node) != L"url")
         return std::wstring();
     Bstr text;
-    return SUCCEEDED(node->get_text(text.Put())) ? Trim(text.Str()) : std::wstring();
+    return SUCCEEDED(node->get_text(text.Receive())) ? Trim(text.Str()) : std::wstring();
 }
 
 std::vector<std::wstring> UrlElements(IXMLDOMElement* root)
@@ -70,11 +70,11 @@ std::vector<std::wstring> UrlElements(IXMLDOMElement* root)
     std::vector<std::wstring> urls;
     ComPtr<IXMLDOMNodeList> children;
     long count = 0;
-    if (FAILED(root->get_childNodes(children.Put())) || !children || FAILED(children->get_length(&count)))
+    if (FAILED(root->get_childNodes(children.Receive())) || !children || FAILED(children->get_length(&count)))
         return urls;
     for (long i = 0; i < count; ++i) {
         ComPtr<IXMLDOMNode> child;
-        if (children->get_item(i, child.Put()) != S_OK || !child) continue;
+        if (children->get_item(i, child.Receive()) != S_OK || !child) continue;
         std::wstring url = UrlText(child.Get());
         if (!url.empty()) urls.push_back(std::move(url));
     }
@@ -85,7 +85,7 @@ std::optional<DownloadRequest> ReadRequest(const wchar_t* text)
 {
     ComPtr<IXMLDOMDocument2> document = LoadDocument(text);
     ComPtr<IXMLDOMElement> root;
-    if (!document || document->get_documentElement(root.Put()) != S_OK || !root) return std::nullopt;
+    if (!document || document->get_documentElement(root.Receive()) != S_OK || !root) return std::nullopt;
     if (NodeName(root.Get()) != L"InsideParam") return std::nullopt;
 
     DownloadRequest request;

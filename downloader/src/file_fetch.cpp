@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "fetch.h"
-#include "win_handles.h"
+#include "support/win_owners.h"
 
 namespace zqd {
 namespace {
@@ -37,7 +37,7 @@ std::optional<std::string> FetchFileUrl(const std::wstring& url, const FetchLimi
 {
     const std::optional<std::wstring> path = PathFromUrl(url);
     if (!path) return std::nullopt;
-    FileHandle file(CreateFileW(path->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    UniqueFile file(CreateFileW(path->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.Get(), &size)) return std::nullopt;

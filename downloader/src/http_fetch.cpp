@@ -3,16 +3,18 @@
 #include <wininet.h>
 
 #include "fetch.h"
-#include "unique_resource.h"
+#include "support/win_owners.h"
 
 namespace zqd {
 namespace {
 
 struct InternetHandleTraits {
-    static HINTERNET Invalid() { return nullptr; }
-    static void Close(HINTERNET handle) { InternetCloseHandle(handle); }
+    using Handle = HINTERNET;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle handle) { return handle != nullptr; }
+    static void Close(Handle handle) { InternetCloseHandle(handle); }
 };
-using InternetHandle = UniqueResource<HINTERNET, InternetHandleTraits>;
+using InternetHandle = UniqueWinHandle<InternetHandleTraits>;
 
 void SetTimeouts(HINTERNET session, DWORD timeoutMs)
 {

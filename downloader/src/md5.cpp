@@ -5,22 +5,26 @@
 
 #include <cwctype>
 
-#include "unique_resource.h"
+#include "support/win_owners.h"
 
 namespace zqd {
 namespace {
 
 struct CryptProviderTraits {
-    static HCRYPTPROV Invalid() { return 0; }
-    static void Close(HCRYPTPROV provider) { CryptReleaseContext(provider, 0); }
+    using Handle = HCRYPTPROV;
+    static Handle Invalid() { return 0; }
+    static bool IsValid(Handle provider) { return provider != 0; }
+    static void Close(Handle provider) { CryptReleaseContext(provider, 0); }
 };
-using CryptProvider = UniqueResource<HCRYPTPROV, CryptProviderTraits>;
+using CryptProvider = UniqueWinHandle<CryptProviderTraits>;
 
 struct CryptHashTraits {
-    static HCRYPTHASH Invalid() { return 0; }
-    static void Close(HCRYPTHASH hash) { CryptDestroyHash(hash); }
+    using Handle = HCRYPTHASH;
+    static Handle Invalid() { return 0; }
+    static bool IsValid(Handle hash) { return hash != 0; }
+    static void Close(Handle hash) { CryptDestroyHash(hash); }
 };
-using CryptHash = UniqueResource<HCRYPTHASH, CryptHashTraits>;
+using CryptHash = UniqueWinHandle<CryptHashTraits>;
 
 std::wstring ToHex(const BYTE* bytes, DWORD count)
 {
@@ -48,10 +52,10 @@ std::optional<std::wstring> Md5Hex(const std::string& bytes)
 {
     // Declared first, released last: the hash belongs to the provider.
     CryptProvider provider;
-    if (!CryptAcquireContextW(provider.Put(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT))
+    if (!CryptAcquireContextW(provider.Receive(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT))
         return std::nullopt;
     CryptHash hash;
-    if (!CryptCreateHash(provider.Get(), CALG_MD5, 0, 0, hash.Put())) return std::nullopt;
+    if (!CryptCreateHash(provider.Get(), CALG_MD5, 0, 0, hash.Receive())) return std::nullopt;
     const BYTE* data = reinterpret_cast<const BYTE*>(bytes.data());
     if (!CryptHashData(hash.Get(), data, static_cast<DWORD>(bytes.size()), 0)) return std::nullopt;
 

@@ -84,10 +84,10 @@ protected:
 
 TEST_F(FetchTest, CapsFileAddressesAtTheLimit)
 {
-    zqd_test::WriteBytes(folder.File(L"five"), "12345");
-    zqd_test::WriteBytes(folder.File(L"six"), "123456");
-    EXPECT_EQ(zqd::FetchUrl(zqd_test::FileUrl(folder.File(L"five")), limits), "12345");
-    EXPECT_FALSE(zqd::FetchUrl(zqd_test::FileUrl(folder.File(L"six")), limits));
+    zqd_test::WriteBytes(folder.Sub(L"five"), "12345");
+    zqd_test::WriteBytes(folder.Sub(L"six"), "123456");
+    EXPECT_EQ(zqd::FetchUrl(zqd_test::FileUrl(folder.Sub(L"five")), limits), "12345");
+    EXPECT_FALSE(zqd::FetchUrl(zqd_test::FileUrl(folder.Sub(L"six")), limits));
     EXPECT_FALSE(zqd::FetchUrl(zqd_test::FileUrl(folder.Path()), limits)) << "a folder is not a file";
 }
 
@@ -103,10 +103,10 @@ TEST_F(FetchTest, CapsHttpAtTheLimit)
 
 TEST_F(FetchTest, AcceptsOnlyHttpHttpsAndFileSchemes)
 {
-    zqd_test::WriteBytes(folder.File(L"five"), "12345");
-    EXPECT_EQ(zqd::FetchUrl(L"FILE:///" + folder.File(L"five"), limits), "12345");
+    zqd_test::WriteBytes(folder.Sub(L"five"), "12345");
+    EXPECT_EQ(zqd::FetchUrl(L"FILE:///" + folder.Sub(L"five"), limits), "12345");
     EXPECT_FALSE(zqd::FetchUrl(L"ftp://127.0.0.1/five", limits));
-    EXPECT_FALSE(zqd::FetchUrl(folder.File(L"five"), limits)) << "a bare path is not an address";
+    EXPECT_FALSE(zqd::FetchUrl(folder.Sub(L"five"), limits)) << "a bare path is not an address";
 }
 
 TEST_F(FetchTest, FollowsARedirectToTheFinalStatus)
@@ -122,7 +122,7 @@ TEST_F(FetchTest, FollowsARedirectToTheFinalStatus)
 class ReplaceFileTest : public ::testing::Test {
 protected:
     zqd_test::TempFolder folder;
-    std::wstring target = folder.File(L"target.xml");
+    std::wstring target = folder.Sub(L"target.xml");
 };
 
 TEST_F(ReplaceFileTest, ReplacesTheContentsAndLeavesNoTemporaryFile)

@@ -44,7 +44,7 @@ protected:
 
     zqd_test::DownloadModule module;
     zqd_test::TempFolder folder;
-    std::wstring target = folder.File(L"SMBPlugins_x86.xml");
+    std::wstring target = folder.Sub(L"SMBPlugins_x86.xml");
     HttpTestServer server;
 };
 
@@ -90,16 +90,16 @@ TEST_F(DownloadPackageTest, SendsAnEscapedAmpersandAsAmpersand)
 
 TEST_F(DownloadPackageTest, ReadsFileAddresses)
 {
-    const std::wstring source = folder.File(L"source.xml");
+    const std::wstring source = folder.Sub(L"source.xml");
     zqd_test::WriteBytes(source, kCatalogue);
-    EXPECT_NE(Download({zqd_test::FileUrl(folder.File(L"absent.xml")), zqd_test::FileUrl(source)}), 0);
+    EXPECT_NE(Download({zqd_test::FileUrl(folder.Sub(L"absent.xml")), zqd_test::FileUrl(source)}), 0);
     EXPECT_EQ(ReadBytes(target), kCatalogue);
     EXPECT_EQ(folder.Names().size(), 2u);
 }
 
 TEST_F(DownloadPackageTest, FailsWhenTheTargetFolderIsMissing)
 {
-    target = folder.File(L"absent\\SMBPlugins_x86.xml");
+    target = folder.Sub(L"absent\\SMBPlugins_x86.xml");
     EXPECT_EQ(Download({server.Url(L"/good.xml")}), 0);
     EXPECT_TRUE(folder.Names().empty());
 }
@@ -139,7 +139,7 @@ TEST_F(DownloadPackageTest, AcceptsAFileOfExactlyTheLimit)
 
 TEST_F(DownloadPackageTest, RefusesAFileOverTheLimit)
 {
-    const std::wstring source = folder.File(L"big.xml");
+    const std::wstring source = folder.Sub(L"big.xml");
     zqd_test::WriteBytes(source, std::string(kMaxBytes + 1, 'x'));
     server.Serve("/big.xml", 200, std::string(kMaxBytes + 1, 'x'));
     EXPECT_EQ(Download({server.Url(L"/big.xml"), zqd_test::FileUrl(source)}), 0);

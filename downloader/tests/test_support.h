@@ -8,29 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "test_files.h"
 #include "wareseek/download_api.h"
 
 namespace zqd_test {
 
-// A new, empty folder under the temp path, deleted with its files.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::wstring& Path() const { return path_; }
-    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
-    std::vector<std::wstring> Names() const;  // files and folders inside
-
-private:
-    std::wstring path_;
-};
-
-bool FileExists(const std::wstring& path);
-std::string ReadBytes(const std::wstring& path);
-void WriteBytes(const std::wstring& path, const std::string& bytes);
+// Scratch folders and file contents come from the project's test helpers.
+using ::FileExists;
+using ::ReadBytes;
+using ::TempFolder;
+using ::WriteBytes;
 
 // file:///C:/dir/name for a full path.
 std::wstring FileUrl(const std::wstring& path);

@@ -1,5 +1,5 @@
 #pragma once
-// Scope owners for COM resources: interface pointers, BSTRs and VARIANTs.
+// Scope owners for the COM strings and VARIANTs of the XML layer.
 // Each releases what it holds when it goes out of scope; none is copyable.
 #include <windows.h>
 #include <oleauto.h>
@@ -7,47 +7,7 @@
 #include <string>
 
 #include "support/atl_exception.h"
-
-// Owns one reference to a COM interface.
-template <typename T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    explicit ComPtr(T* adopted) noexcept : m_p(adopted) {}
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() { Reset(); }
-
-    T* Get() const noexcept { return m_p; }
-    T* operator->() const noexcept { return m_p; }
-    explicit operator bool() const noexcept { return m_p != nullptr; }
-
-    // Address for an out-parameter; drops any reference held before.
-    T** Receive() noexcept {
-        Reset();
-        return &m_p;
-    }
-    // Hands the reference to the caller without releasing it.
-    T* Detach() noexcept {
-        T* p = m_p;
-        m_p = nullptr;
-        return p;
-    }
-    void Reset() noexcept {
-        if (m_p) {
-            m_p->Release();
-            m_p = nullptr;
-        }
-    }
-    template <typename U>
-    HRESULT QueryInto(const IID& iid, ComPtr<U>& target) const noexcept {
-        if (!m_p) return E_POINTER;
-        return m_p->QueryInterface(iid, reinterpret_cast<void**>(target.Receive()));
-    }
-
-private:
-    T* m_p = nullptr;
-};
+#include "support/com_ptr.h"
 
 // Allocates a BSTR copy of text; a null text gives a null BSTR. Raises
 // CAtlException(E_OUTOFMEMORY) when a non-null text cannot be allocated.

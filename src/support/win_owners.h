@@ -1,6 +1,8 @@
 #pragma once
-// Scope owners for Win32 handles: kernel handles, registry keys, modules.
-// Move-only; the destructor closes what is held.
+// Scope owners for Win32 handles: kernel handles, files, searches, registry
+// keys, modules. Move-only; the destructor closes what is held. A Traits type
+// names the Handle type, its "none" value, how to tell a live handle and how
+// to close one, so other handle kinds (internet, crypto) plug in the same way.
 #include <windows.h>
 
 #include <utility>
@@ -54,6 +56,13 @@ struct FileHandleTraits {  // CreateFileW's failure value is INVALID_HANDLE_VALU
     static void Close(Handle h) noexcept { CloseHandle(h); }
 };
 
+struct FindHandleTraits {  // FindFirstFileW's search handle
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) noexcept { return h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { FindClose(h); }
+};
+
 struct RegKeyTraits {
     using Handle = HKEY;
     static Handle Invalid() noexcept { return nullptr; }
@@ -70,5 +79,6 @@ struct ModuleTraits {  // a module this code loaded itself
 
 using UniqueHandle = UniqueWinHandle<KernelHandleTraits>;
 using UniqueFile = UniqueWinHandle<FileHandleTraits>;
+using UniqueFind = UniqueWinHandle<FindHandleTraits>;
 using UniqueRegKey = UniqueWinHandle<RegKeyTraits>;
 using UniqueModule = UniqueWinHandle<ModuleTraits>;

@@ -6,25 +6,32 @@
 #include <atomic>
 #include <stdexcept>
 
+#include "support/win_owners.h"
+
 namespace {
 
-void DeleteTree(const std::wstring& folder) {
+// Calls visit(name, isFolder) for every entry directly inside folder.
+template <typename Visit>
+void ForEachEntry(const std::wstring& folder, Visit visit) {
     WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                DeleteTree(path);
-            } else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(find, &entry));
-        FindClose(find);
-    }
+    UniqueFind find(FindFirstFileW((folder + L"\\*").c_str(), &entry));
+    if (!find) return;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name != L"." && name != L"..") visit(name, (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    } while (FindNextFileW(find.Get(), &entry));
+}
+
+void DeleteTree(const std::wstring& folder) {
+    ForEachEntry(folder, [&folder](const std::wstring& name, bool isFolder) {
+        const std::wstring path = folder + L"\\" + name;
+        if (isFolder) {
+            DeleteTree(path);
+        } else {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+        }
+    });
     RemoveDirectoryW(folder.c_str());
 }
 
@@ -41,6 +48,12 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() { DeleteTree(m_path); }
+
+std::vector<std::wstring> TempFolder::Names() const {
+    std::vector<std::wstring> names;
+    ForEachEntry(m_path, [&names](const std::wstring& name, bool) { names.push_back(name); });
+    return names;
+}
 
 void CreateFolders(const std::wstring& path) {
     for (size_t i = 3; i <= path.size(); ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 // Temporary folders and files for tests.
 #include <string>
+#include <vector>
 
 // A fresh folder under the temp folder, deleted with everything in it at scope end.
 class TempFolder {
@@ -13,6 +14,7 @@ public:
     const std::wstring& Path() const { return m_path; }
     // Path of a file or folder inside this one (relative may contain backslashes).
     std::wstring Sub(const std::wstring& relative) const { return m_path + L"\\" + relative; }
+    std::vector<std::wstring> Names() const;  // files and folders directly inside
 
 private:
     std::wstring m_path;
