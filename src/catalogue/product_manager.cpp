@@ -7,7 +7,7 @@ ProductManager::~ProductManager() {
     Clear();
 }
 
-void ProductManager::Clear() {
+void ProductManager::Clear() noexcept {
     for (auto& group : groups) group.reset();
     CMLog::GetInstance().Log(L"插件信息清空");
 }

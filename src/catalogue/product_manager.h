@@ -27,7 +27,7 @@ public:
     ProductManager& operator=(const ProductManager&) = delete;
 
     // Empties the catalogue (and says so in the log).
-    void Clear();
+    void Clear() noexcept;
     // Stores a copy of record under its GUID in group productType, replacing a
     // record of the same GUID there. A productType outside 0..2 has no group:
     // the product is skipped and logged.

@@ -9,10 +9,7 @@ int CPluginObject::RegisterCallback(HostCallback callback, HostContext* context)
         m_productManager.RefreshCatalogue(0);
     } catch (...) {
         // Out of memory mid-load: no half-read catalogue is kept.
-        try {
-            m_productManager.Clear();
-        } catch (...) {
-        }
+        m_productManager.Clear();
     }
     if (callback) m_callback = callback;
     m_hostContext = context;

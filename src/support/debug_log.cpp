@@ -128,7 +128,7 @@ void CMLog::Init() {
     PathAppendW(m_szLogPath, kLogFileName);
 }
 
-void CMLog::Log(const wchar_t* format, ...) {
+void CMLog::Log(const wchar_t* format, ...) noexcept {
     if (!m_bEnabled || !format) return;
     const DWORD savedError = GetLastError();
     {
@@ -145,7 +145,7 @@ void CMLog::Log(const wchar_t* format, ...) {
     SetLastError(savedError);
 }
 
-void CMLog::WriteLine(const wchar_t* message) {
+void CMLog::WriteLine(const wchar_t* message) noexcept try {
     std::wstring debugOutput;
     AppendCut(debugOutput, message, kDebugOutputChars);
     AppendCut(debugOutput, L"\r\n", kDebugOutputChars);
@@ -167,4 +167,6 @@ void CMLog::WriteLine(const wchar_t* message) {
     DWORD written = 0;
     WriteFile(file.Get(), line.data(), bytes, &written, nullptr);
     UnlockFile(file.Get(), offset, 0, bytes, 0);
+} catch (...) {
+    // No memory for the line's text: the line is dropped.
 }

@@ -13,8 +13,9 @@ public:
     // when the module is loaded.
     void Init();
     // printf-style with wvsprintfW conventions (%s takes a wide string). Leaves
-    // the caller's last-error code as it was.
-    void Log(const wchar_t* format, ...);
+    // the caller's last-error code as it was and never throws: a line that
+    // cannot be written is dropped.
+    void Log(const wchar_t* format, ...) noexcept;
 
     bool IsEnabled() const { return m_bEnabled != FALSE; }
     const wchar_t* LogPath() const { return m_szLogPath; }
@@ -25,7 +26,7 @@ public:
 
 private:
     CMLog();
-    void WriteLine(const wchar_t* message);
+    void WriteLine(const wchar_t* message) noexcept;
 
     BOOL m_bEnabled;
     wchar_t m_szLogPath[MAX_PATH];
