@@ -75,7 +75,7 @@ const wchar_t* CatalogueFileName() { return g_bIsWow64 ? L"SMBPlugins_x64.xml" :
 
 bool ProductManager::LoadCatalogue() {
     std::wstring path = ModuleFolder();
-    if (path.empty() || !JoinPath(path, L"ProductCfg") || !JoinPath(path, CatalogueFileName())) {
+    if (!JoinPath(path, L"ProductCfg") || !JoinPath(path, CatalogueFileName())) {
         Clear();
         return false;
     }

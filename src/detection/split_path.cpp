@@ -1,19 +1,18 @@
 #include "detection/split_path.h"
 
 #include <cwchar>
+#include <string_view>
 
 int32_t SplitPath(const wchar_t* path, wchar_t* folder, wchar_t* file) {
     if (!path || !*path) return 0;
     const size_t length = wcsnlen(path, MAX_PATH);
     if (length >= MAX_PATH) return 0;
-    const wchar_t* backslash = wcsrchr(path, L'\\');
-    const wchar_t* slash = wcsrchr(path, L'/');
-    const wchar_t* split = backslash > slash ? backslash : slash;  // null sorts first
-    if (!split) return 0;
-    const size_t folderLength = static_cast<size_t>(split - path) + 1;
+    const size_t split = std::wstring_view(path, length).find_last_of(L"\\/");
+    if (split == std::wstring_view::npos) return 0;
+    const size_t folderLength = split + 1;
     wmemcpy(folder, path, folderLength);
     folder[folderLength] = L'\0';
-    wmemcpy(file, split + 1, length - folderLength + 1);  // with its terminator
+    wmemcpy(file, path + folderLength, length - folderLength + 1);  // with its terminator
     return 1;
 }
 

@@ -1,5 +1,6 @@
 #include "plugin/plugin_object.h"
 
+#include "plugin/plugin_id.h"
 #include "support/debug_log.h"
 
 CPluginObject::CPluginObject() { LoadReportTemplate(); }
@@ -18,13 +19,19 @@ int CPluginObject::RegisterCallback(HostCallback callback, HostContext* context)
 }
 
 int CPluginObject::HandleRequest(const wchar_t* request) {
+    std::wstring response;
+    int status = 1;
     try {
-        return HandleRequestUnguarded(request);
+        if (!ProcessRequest(request, response, status)) return 1;
     } catch (...) {
-        // Out of memory: report the request as not handled, call nothing back.
+        // Out of memory: no half-read catalogue is kept, nothing is called back.
+        m_productManager.Clear();
         CMLog::GetInstance().Log(L"request abandoned: out of memory");
         return 1;
     }
+    // The host's own callback runs outside the guard: its exceptions are its own.
+    if (m_callback) m_callback(PLUGIN_ID, status, response.c_str(), m_reportText.c_str(), m_hostContext);
+    return 0;
 }
 
 void CPluginObject::Release() {

@@ -34,7 +34,9 @@ public:
 
 private:
     ~CPluginObject() = default;  // ends only through Release
-    int HandleRequestUnguarded(const wchar_t* request);
+    // Loads the request and, for "QUERY", refreshes, detects and builds the
+    // response. False when the text is not XML.
+    bool ProcessRequest(const wchar_t* requestText, std::wstring& response, int& status);
 
     ProductManager m_productManager;
     std::map<uint32_t, std::wstring> m_reportItems;

@@ -60,7 +60,7 @@ void ReadIssues(CXmlNodeWrapper& report, std::map<uint32_t, std::wstring>& items
 
 int32_t CPluginObject::LoadReportTemplate() {
     std::wstring path = ModuleFolder();
-    if (path.empty() || !JoinPath(path, L"config\\reporttempl.xml")) {
+    if (!JoinPath(path, L"config\\reporttempl.xml")) {
         m_reportItems.clear();
         return 0;
     }

@@ -1,6 +1,5 @@
 #include <cwchar>
 
-#include "plugin/plugin_id.h"
 #include "plugin/plugin_object.h"
 #include "support/xml_document.h"
 
@@ -32,21 +31,18 @@ void AddResultItem(CXmlNodeWrapper& result, const ProductRecord& record, uint32_
 
 }  // namespace
 
-int CPluginObject::HandleRequestUnguarded(const wchar_t* requestText) {
+bool CPluginObject::ProcessRequest(const wchar_t* requestText, std::wstring& response, int& status) {
     CXmlDocHolder document;
-    if (!document.LoadXml(requestText)) return 1;
+    if (!document.LoadXml(requestText)) return false;
     CXmlNodeWrapper root(document.GetRootNode());
     const Request request = ReadRequest(root);
-
-    std::wstring response;
-    int status = 1;
+    // Any other command, or none, does no work and answers with status 1.
     if (_wcsicmp(request.cmd.c_str(), L"QUERY") == 0) {
         if (request.param & 1) m_productManager.RefreshCatalogue(1);
         m_productManager.RunDetection();
         if (BuildResponse(request.id, request.version, response)) status = 0;
     }
-    if (m_callback) m_callback(PLUGIN_ID, status, response.c_str(), m_reportText.c_str(), m_hostContext);
-    return 0;
+    return true;
 }
 
 bool CPluginObject::BuildResponse(const std::wstring& id, const std::wstring& version, std::wstring& response) {

@@ -15,8 +15,10 @@ const wchar_t kSwitchValue[] = L"debug";
 const wchar_t kLogFileName[] = L"wareseek.log";
 const DWORD kSizeLimit = 10485760;  // a bigger file is restarted
 // A process that holds the shared mutex must not hang the host's thread: after
-// this long the line is dropped instead.
+// this long the line is dropped instead. Once a wait has timed out, later lines
+// only try the mutex, until it is free again.
 const DWORD kMutexWaitMs = 3000;
+LONG g_mutexSeemsStuck = 0;
 const size_t kMessageChars = 2048;
 const size_t kDebugOutputChars = 2048;  // terminator included
 const size_t kFileLineChars = 1024;     // terminator included
@@ -36,9 +38,11 @@ bool SwitchIsOn() {
 class MutexTurn {
 public:
     explicit MutexTurn(HANDLE mutex) : m_mutex(mutex) {
-        DWORD outcome = mutex ? WaitForSingleObject(mutex, kMutexWaitMs) : WAIT_FAILED;
+        const DWORD patience = InterlockedCompareExchange(&g_mutexSeemsStuck, 0, 0) ? 0 : kMutexWaitMs;
+        DWORD outcome = mutex ? WaitForSingleObject(mutex, patience) : WAIT_FAILED;
         m_owned = outcome == WAIT_OBJECT_0 || outcome == WAIT_ABANDONED;
         m_timedOut = outcome == WAIT_TIMEOUT;
+        InterlockedExchange(&g_mutexSeemsStuck, m_timedOut ? 1 : 0);
     }
     ~MutexTurn() {
         if (m_owned) ReleaseMutex(m_mutex);

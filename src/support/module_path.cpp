@@ -18,7 +18,7 @@ std::wstring ModuleFolder() {
 
 bool JoinPath(std::wstring& path, const wchar_t* part) {
     wchar_t buffer[MAX_PATH] = {};
-    if (path.size() >= MAX_PATH) return false;
+    if (path.empty() || path.size() >= MAX_PATH) return false;
     path.copy(buffer, path.size());
     if (!PathAppendW(buffer, part)) return false;
     path = buffer;

@@ -9,5 +9,7 @@
 std::wstring ModuleFolder();
 
 // Joins parts with the platform's rules (PathAppendW: one backslash between
-// parts) inside the 260-unit path limit; false when the result would not fit.
+// parts) inside the 260-unit path limit; false when the result would not fit
+// or path is empty (a module whose folder is unknown must not fall back to
+// paths relative to wherever the host happens to run).
 bool JoinPath(std::wstring& path, const wchar_t* part);

@@ -142,6 +142,30 @@ TEST_F(DebugLog, CallersLastErrorSurvives) {
     EXPECT_EQ(4321u, GetLastError());
 }
 
+TEST_F(DebugLog, HeldMutexDropsLinesInsteadOfBlocking) {
+    HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        HANDLE mutex = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, L"Global\\MLOGwareseek.log");
+        WaitForSingleObject(mutex, INFINITE);
+        SetEvent(held);
+        WaitForSingleObject(release, INFINITE);
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+    });
+    WaitForSingleObject(held, INFINITE);
+    CMLog::GetInstance().Log(L"dropped while another holds the log");
+    CMLog::GetInstance().Log(L"dropped too");
+    SetEvent(release);
+    holder.join();
+    CMLog::GetInstance().Log(L"written once the log is free");
+    const std::vector<std::wstring> lines = LogLines();
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_EQ(L"written once the log is free", MessageOf(lines[0]));
+    CloseHandle(held);
+    CloseHandle(release);
+}
+
 TEST_F(DebugLog, ConcurrentProcessesWriteWholeLines) {
     const int kWriters = 4;
     const int kLines = 300;
