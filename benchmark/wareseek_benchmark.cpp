@@ -36,16 +36,16 @@ std::wstring Catalogue(int products) {
                std::to_wstring(i % 3) + L"'><url>https://example.com/" + std::to_wstring(i) + L"</url><Detect>";
         switch (i % 3) {
             case 0:
-                xml += L"<Method rootKey='80000002' subKey='SOFTWARE\\WareseekBench\\Absent' value='Path' "
-                       L"binary='app.exe'/>";
+                xml +=
+                    L"<Method rootKey='80000002' subKey='SOFTWARE\\WareseekBench\\Absent' value='Path' "
+                    L"binary='app.exe'/>";
                 break;
             case 1:
-                xml += L"<Method rootKey='80000002' subKey='SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion' "
-                       L"value='SystemRoot' binary='notepad.exe'/>";
+                xml +=
+                    L"<Method rootKey='80000002' subKey='SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion' "
+                    L"value='SystemRoot' binary='notepad.exe'/>";
                 break;
-            default:
-                xml += L"<Method methodType='1' process='services.exe'/>";
-                break;
+            default: xml += L"<Method methodType='1' process='services.exe'/>"; break;
         }
         xml += L"</Detect></Product>";
     }
@@ -80,14 +80,14 @@ int main(int argc, char** argv) {
     BOOL wow64 = FALSE;
     IsWow64Process(GetCurrentProcess(), &wow64);
     const std::wstring catalogue = Catalogue(products);
-    WriteUtf8File(folder.Sub(wow64 ? L"ProductCfg\\SMBPlugins_x64.xml" : L"ProductCfg\\SMBPlugins_x86.xml"),
-                  catalogue);
+    WriteUtf8File(folder.Sub(wow64 ? L"ProductCfg\\SMBPlugins_x64.xml" : L"ProductCfg\\SMBPlugins_x86.xml"), catalogue);
     CopyFileTo(StageFolder() + L"\\config\\reporttempl.xml", folder.Sub(L"config\\reporttempl.xml"));
 
     HMODULE module = LoadLibraryW(folder.Sub(L"wareseek.dll").c_str());
-    auto query = module ? reinterpret_cast<PIQueryInterfaceFn>(
-                              reinterpret_cast<void*>(GetProcAddress(module, "PIQueryInterface")))
-                        : nullptr;
+    auto query =
+        module
+            ? reinterpret_cast<PIQueryInterfaceFn>(reinterpret_cast<void*>(GetProcAddress(module, "PIQueryInterface")))
+            : nullptr;
     IPCCheckPluginObject* object = nullptr;
     if (!query || query(WARESEEK_PLUGIN_ID, &object) != S_OK) {
         std::fprintf(stderr, "cannot load the staged wareseek.dll\n");

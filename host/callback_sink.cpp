@@ -40,4 +40,6 @@ int __cdecl CallbackSink::Receive(int pluginId, int status, const wchar_t* respo
     return 0;
 }
 
-unsigned StrayCallbackCount() noexcept { return g_strayCalls; }
+unsigned StrayCallbackCount() noexcept {
+    return g_strayCalls;
+}

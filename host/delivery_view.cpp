@@ -11,8 +11,8 @@ std::wstring StatusLine(const Delivery& delivery, unsigned long request) {
     const wchar_t* meaning = delivery.status == 0   ? L"response"
                              : delivery.status == 1 ? L"no response: not QUERY, or none produced"
                                                     : L"unknown status";
-    return L"Request " + std::to_wstring(request) + L": status " + std::to_wstring(delivery.status) + L" (" +
-           meaning + L")";
+    return L"Request " + std::to_wstring(request) + L": status " + std::to_wstring(delivery.status) + L" (" + meaning +
+           L")";
 }
 
 std::wstring Unreadable(const wchar_t* what, XmlResult result) {
@@ -54,7 +54,8 @@ std::vector<std::wstring> DescribeDelivery(const Delivery& delivery, unsigned lo
     if (delivery.status == 0) AddProducts(delivery, lines);
     AddReport(delivery, lines);
     if (raw) {
-        lines.push_back(std::wstring(kIndent) + L"Raw response: " + (delivery.responseNull ? L"(null)" : delivery.response));
+        lines.push_back(std::wstring(kIndent) + L"Raw response: " +
+                        (delivery.responseNull ? L"(null)" : delivery.response));
         lines.push_back(std::wstring(kIndent) + L"Raw report: " + (delivery.reportNull ? L"(null)" : delivery.report));
     }
     return lines;

@@ -62,9 +62,8 @@ bool ParseOptions(int argc, const wchar_t* const* argv, HostOptions& options, st
 
 std::wstring RequestText(const HostOptions& options) {
     if (options.useRawRequest) return options.rawRequest;
-    return L"<Request id=\"" + XmlEscape(options.id) + L"\" cmd=\"" + XmlEscape(options.cmd) +
-           L"\" Param=\"" + XmlEscape(options.param) + L"\" version=\"" + XmlEscape(options.version) +
-           L"\"/>";
+    return L"<Request id=\"" + XmlEscape(options.id) + L"\" cmd=\"" + XmlEscape(options.cmd) + L"\" Param=\"" +
+           XmlEscape(options.param) + L"\" version=\"" + XmlEscape(options.version) + L"\"/>";
 }
 
 std::wstring UsageText() {

@@ -22,8 +22,8 @@ void WriteLines(const std::vector<std::wstring>& lines) {
 }
 
 // Sends one request; false when the module answered that it is not XML.
-bool SendRequest(IPCCheckPluginObject* object, const std::wstring& request, unsigned long number,
-                 CallbackSink& sink, bool raw) {
+bool SendRequest(IPCCheckPluginObject* object, const std::wstring& request, unsigned long number, CallbackSink& sink,
+                 bool raw) {
     const int handled = object->HandleRequest(request.c_str());
     const std::vector<Delivery> deliveries = sink.Take();
     const std::wstring label = L"Request " + std::to_wstring(number);
@@ -56,7 +56,8 @@ int Run(const HostOptions& options) {
         if (!SendRequest(plugin.object.Get(), request, number, sink, options.raw)) return kExitNotXml;
     }
     if (StrayCallbackCount() != 0) {
-        WriteOut(L"note: " + std::to_wstring(StrayCallbackCount()) + L" callback(s) came without this host's context\r\n");
+        WriteOut(L"note: " + std::to_wstring(StrayCallbackCount()) +
+                 L" callback(s) came without this host's context\r\n");
     }
     return kExitOk;
 }

@@ -4,7 +4,9 @@
 
 namespace {
 
-bool HasFolder(const std::wstring& path) { return path.find_first_of(L"\\/:") != std::wstring::npos; }
+bool HasFolder(const std::wstring& path) {
+    return path.find_first_of(L"\\/:") != std::wstring::npos;
+}
 
 // A path with a folder is made absolute and loaded with that folder first in
 // the search for its own dependencies; a bare name uses the normal search.

@@ -48,8 +48,8 @@ XmlResult ReadProducts(const std::wstring& response, std::vector<ProductRow>& ro
     SelectElements(response, L"/Response/Result/Item", items);
     rows.clear();
     for (const XmlElement& item : items) {
-        rows.push_back({item.Get(L"itemType"), item.Get(L"itemGUID"), item.Get(L"itemName"),
-                        item.Get(L"isInstalled") == L"1"});
+        rows.push_back(
+            {item.Get(L"itemType"), item.Get(L"itemGUID"), item.Get(L"itemName"), item.Get(L"isInstalled") == L"1"});
     }
     return XmlResult::Ok;
 }

@@ -31,7 +31,9 @@ ScopedUtf8Console::~ScopedUtf8Console() {
     if (m_previous != 0) SetConsoleOutputCP(m_previous);
 }
 
-void WriteOut(const std::wstring& text) { WriteBytes(STD_OUTPUT_HANDLE, ToUtf8(text)); }
+void WriteOut(const std::wstring& text) {
+    WriteBytes(STD_OUTPUT_HANDLE, ToUtf8(text));
+}
 
 void WriteErrorLine(const std::wstring& message) {
     WriteBytes(STD_ERROR_HANDLE, ToUtf8(L"wareseek-host: " + message + L"\r\n"));

@@ -15,8 +15,7 @@ const IID kDomDocument2Interface = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x0
 class BStr {
 public:
     BStr() = default;
-    explicit BStr(const std::wstring& text)
-        : m_str(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+    explicit BStr(const std::wstring& text) : m_str(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
     ~BStr() { SysFreeString(m_str); }
     BStr(const BStr&) = delete;
     BStr& operator=(const BStr&) = delete;

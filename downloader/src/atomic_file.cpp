@@ -14,8 +14,7 @@ namespace {
 class TempFile {
 public:
     explicit TempFile(std::wstring path) : path_(std::move(path)) {}
-    ~TempFile()
-    {
+    ~TempFile() {
         if (!path_.empty()) DeleteFileW(path_.c_str());
     }
     TempFile(const TempFile&) = delete;
@@ -28,8 +27,7 @@ private:
     std::wstring path_;
 };
 
-std::optional<std::wstring> FullPath(const std::wstring& path)
-{
+std::optional<std::wstring> FullPath(const std::wstring& path) {
     const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return std::nullopt;
     std::wstring full(needed, L'\0');
@@ -40,16 +38,14 @@ std::optional<std::wstring> FullPath(const std::wstring& path)
 }
 
 // The folder part of a full path, keeping the separator ("C:\dir\").
-std::wstring FolderOf(const std::wstring& fullPath)
-{
+std::wstring FolderOf(const std::wstring& fullPath) {
     const auto separator = fullPath.find_last_of(L"\\/");
     return separator == std::wstring::npos ? std::wstring() : fullPath.substr(0, separator + 1);
 }
 
-bool WriteContents(const std::wstring& path, const std::string& bytes)
-{
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+bool WriteContents(const std::wstring& path, const std::string& bytes) {
+    UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -63,8 +59,7 @@ bool WriteContents(const std::wstring& path, const std::string& bytes)
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::wstring& target, const std::string& bytes)
-{
+bool ReplaceFileAtomically(const std::wstring& target, const std::string& bytes) {
     const std::optional<std::wstring> full = FullPath(target);
     if (!full) return false;
     const std::wstring folder = FolderOf(*full);

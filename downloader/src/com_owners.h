@@ -19,8 +19,7 @@ namespace zqd {
 class ComApartment {
 public:
     ComApartment() : result_(CoInitialize(nullptr)) {}
-    ~ComApartment()
-    {
+    ~ComApartment() {
         if (result_ == S_OK) CoUninitialize();
     }
     ComApartment(const ComApartment&) = delete;
@@ -33,8 +32,7 @@ private:
 class Bstr {
 public:
     Bstr() = default;
-    explicit Bstr(const wchar_t* text) : value_(SysAllocString(text))
-    {
+    explicit Bstr(const wchar_t* text) : value_(SysAllocString(text)) {
         if (!value_) throw std::bad_alloc();
     }
     ~Bstr() { SysFreeString(value_); }
@@ -42,8 +40,7 @@ public:
     Bstr& operator=(const Bstr&) = delete;
 
     BSTR Get() const { return value_; }
-    BSTR* Receive()
-    {
+    BSTR* Receive() {
         SysFreeString(value_);
         value_ = nullptr;
         return &value_;
@@ -62,8 +59,7 @@ public:
     Variant& operator=(const Variant&) = delete;
 
     const VARIANT& Get() const { return value_; }
-    VARIANT* Receive()
-    {
+    VARIANT* Receive() {
         VariantClear(&value_);
         return &value_;
     }

@@ -10,13 +10,10 @@ namespace {
 
 // MSXML's version-independent DOMDocument and IXMLDOMDocument2, spelt out so
 // that no import library has to provide them.
-const CLSID kClsidDomDocument = {
-    0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
-const IID kIidDomDocument2 = {
-    0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+const CLSID kClsidDomDocument = {0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
+const IID kIidDomDocument2 = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
-std::wstring Trim(const std::wstring& text)
-{
+std::wstring Trim(const std::wstring& text) {
     const wchar_t* blanks = L" \t\r\n";
     const auto first = text.find_first_not_of(blanks);
     if (first == std::wstring::npos) return std::wstring();
@@ -24,8 +21,7 @@ std::wstring Trim(const std::wstring& text)
 }
 
 // A parsed document, or an empty pointer when the text is not well formed.
-ComPtr<IXMLDOMDocument2> LoadDocument(const wchar_t* text)
-{
+ComPtr<IXMLDOMDocument2> LoadDocument(const wchar_t* text) {
     ComPtr<IXMLDOMDocument2> document;
     if (FAILED(CoCreateInstance(kClsidDomDocument, nullptr, CLSCTX_INPROC_SERVER, kIidDomDocument2,
                                 reinterpret_cast<void**>(document.Receive()))))
@@ -40,14 +36,12 @@ ComPtr<IXMLDOMDocument2> LoadDocument(const wchar_t* text)
     return document;
 }
 
-std::wstring NodeName(IXMLDOMNode* node)
-{
+std::wstring NodeName(IXMLDOMNode* node) {
     Bstr name;
     return SUCCEEDED(node->get_nodeName(name.Receive())) ? name.Str() : std::wstring();
 }
 
-std::wstring Attribute(IXMLDOMElement* element, const wchar_t* name)
-{
+std::wstring Attribute(IXMLDOMElement* element, const wchar_t* name) {
     Bstr attributeName(name);
     Variant value;
     if (element->getAttribute(attributeName.Get(), value.Receive()) != S_OK) return std::wstring();
@@ -56,17 +50,14 @@ std::wstring Attribute(IXMLDOMElement* element, const wchar_t* name)
 }
 
 // The trimmed text of a <url> child element, or empty for any other node.
-std::wstring UrlText(IXMLDOMNode* node)
-{
+std::wstring UrlText(IXMLDOMNode* node) {
     DOMNodeType type = NODE_INVALID;
-    if (FAILED(node->get_nodeType(&type)) || type != NODE_ELEMENT || NodeName(node) != L"url")
-        return std::wstring();
+    if (FAILED(node->get_nodeType(&type)) || type != NODE_ELEMENT || NodeName(node) != L"url") return std::wstring();
     Bstr text;
     return SUCCEEDED(node->get_text(text.Receive())) ? Trim(text.Str()) : std::wstring();
 }
 
-std::vector<std::wstring> UrlElements(IXMLDOMElement* root)
-{
+std::vector<std::wstring> UrlElements(IXMLDOMElement* root) {
     std::vector<std::wstring> urls;
     ComPtr<IXMLDOMNodeList> children;
     long count = 0;
@@ -81,8 +72,7 @@ std::vector<std::wstring> UrlElements(IXMLDOMElement* root)
     return urls;
 }
 
-std::optional<DownloadRequest> ReadRequest(const wchar_t* text)
-{
+std::optional<DownloadRequest> ReadRequest(const wchar_t* text) {
     ComPtr<IXMLDOMDocument2> document = LoadDocument(text);
     ComPtr<IXMLDOMElement> root;
     if (!document || document->get_documentElement(root.Receive()) != S_OK || !root) return std::nullopt;
@@ -98,8 +88,7 @@ std::optional<DownloadRequest> ReadRequest(const wchar_t* text)
 
 }  // namespace
 
-std::optional<DownloadRequest> ParseDownloadRequest(const wchar_t* document)
-{
+std::optional<DownloadRequest> ParseDownloadRequest(const wchar_t* document) {
     if (!document) return std::nullopt;
     // The apartment outlives every interface pointer created in ReadRequest.
     ComApartment apartment;

@@ -5,8 +5,7 @@
 
 namespace zqd {
 
-bool DownloadToFile(const DownloadRequest& request, const FetchLimits& limits)
-{
+bool DownloadToFile(const DownloadRequest& request, const FetchLimits& limits) {
     for (const std::wstring& url : request.urls) {
         const std::optional<std::string> content = FetchUrl(url, limits);
         if (!content) continue;
@@ -18,8 +17,7 @@ bool DownloadToFile(const DownloadRequest& request, const FetchLimits& limits)
     return false;
 }
 
-bool HandleRequestDocument(const wchar_t* document, const FetchLimits& limits)
-{
+bool HandleRequestDocument(const wchar_t* document, const FetchLimits& limits) {
     const std::optional<DownloadRequest> request = ParseDownloadRequest(document);
     return request && DownloadToFile(*request, limits);
 }

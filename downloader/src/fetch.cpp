@@ -5,8 +5,7 @@
 namespace zqd {
 namespace {
 
-bool HasScheme(const std::wstring& url, const std::wstring& scheme)
-{
+bool HasScheme(const std::wstring& url, const std::wstring& scheme) {
     if (url.size() < scheme.size()) return false;
     for (std::size_t i = 0; i < scheme.size(); ++i) {
         if (std::towlower(url[i]) != scheme[i]) return false;
@@ -16,8 +15,7 @@ bool HasScheme(const std::wstring& url, const std::wstring& scheme)
 
 }  // namespace
 
-std::optional<std::string> FetchUrl(const std::wstring& url, const FetchLimits& limits)
-{
+std::optional<std::string> FetchUrl(const std::wstring& url, const FetchLimits& limits) {
     if (HasScheme(url, L"http://") || HasScheme(url, L"https://")) return FetchHttp(url, limits);
     if (HasScheme(url, L"file:")) return FetchFileUrl(url, limits);
     return std::nullopt;

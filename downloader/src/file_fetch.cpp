@@ -10,8 +10,7 @@
 namespace zqd {
 namespace {
 
-std::optional<std::wstring> PathFromUrl(const std::wstring& url)
-{
+std::optional<std::wstring> PathFromUrl(const std::wstring& url) {
     std::wstring path(32768, L'\0');
     DWORD length = static_cast<DWORD>(path.size());
     if (PathCreateFromUrlW(url.c_str(), &path[0], &length, 0) != S_OK) return std::nullopt;
@@ -19,8 +18,7 @@ std::optional<std::wstring> PathFromUrl(const std::wstring& url)
     return path;
 }
 
-bool ReadAll(HANDLE file, std::string& contents)
-{
+bool ReadAll(HANDLE file, std::string& contents) {
     std::size_t done = 0;
     while (done < contents.size()) {
         const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(contents.size() - done, 1u << 20));
@@ -33,8 +31,7 @@ bool ReadAll(HANDLE file, std::string& contents)
 
 }  // namespace
 
-std::optional<std::string> FetchFileUrl(const std::wstring& url, const FetchLimits& limits)
-{
+std::optional<std::string> FetchFileUrl(const std::wstring& url, const FetchLimits& limits) {
     const std::optional<std::wstring> path = PathFromUrl(url);
     if (!path) return std::nullopt;
     UniqueFile file(CreateFileW(path->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

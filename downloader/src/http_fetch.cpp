@@ -16,26 +16,22 @@ struct InternetHandleTraits {
 };
 using InternetHandle = UniqueWinHandle<InternetHandleTraits>;
 
-void SetTimeouts(HINTERNET session, DWORD timeoutMs)
-{
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                         INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+void SetTimeouts(HINTERNET session, DWORD timeoutMs) {
+    for (DWORD option :
+         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
         InternetSetOptionW(session, option, &timeoutMs, sizeof timeoutMs);
     }
 }
 
-std::optional<DWORD> QueryNumber(HINTERNET request, DWORD info)
-{
+std::optional<DWORD> QueryNumber(HINTERNET request, DWORD info) {
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (!HttpQueryInfoW(request, info | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr))
-        return std::nullopt;
+    if (!HttpQueryInfoW(request, info | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr)) return std::nullopt;
     return value;
 }
 
 // Reads to the end of the response, giving up once it exceeds maxBytes.
-std::optional<std::string> ReadBody(HINTERNET request, std::size_t maxBytes)
-{
+std::optional<std::string> ReadBody(HINTERNET request, std::size_t maxBytes) {
     std::string body;
     char chunk[64 * 1024];
     for (;;) {
@@ -49,14 +45,13 @@ std::optional<std::string> ReadBody(HINTERNET request, std::size_t maxBytes)
 
 }  // namespace
 
-std::optional<std::string> FetchHttp(const std::wstring& url, const FetchLimits& limits)
-{
+std::optional<std::string> FetchHttp(const std::wstring& url, const FetchLimits& limits) {
     InternetHandle session(InternetOpenW(L"Wareseek", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) return std::nullopt;
     SetTimeouts(session.Get(), limits.timeoutMs);
 
-    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
-                        INTERNET_FLAG_NO_COOKIES;
+    const DWORD flags =
+        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES;
     InternetHandle request(InternetOpenUrlW(session.Get(), url.c_str(), nullptr, 0, flags, 0));
     if (!request || QueryNumber(request.Get(), HTTP_QUERY_STATUS_CODE) != DWORD{200}) return std::nullopt;
 

@@ -26,8 +26,7 @@ struct CryptHashTraits {
 };
 using CryptHash = UniqueWinHandle<CryptHashTraits>;
 
-std::wstring ToHex(const BYTE* bytes, DWORD count)
-{
+std::wstring ToHex(const BYTE* bytes, DWORD count) {
     const wchar_t* digits = L"0123456789abcdef";
     std::wstring hex;
     for (DWORD i = 0; i < count; ++i) {
@@ -37,8 +36,7 @@ std::wstring ToHex(const BYTE* bytes, DWORD count)
     return hex;
 }
 
-bool EqualsIgnoringCase(const std::wstring& a, const std::wstring& b)
-{
+bool EqualsIgnoringCase(const std::wstring& a, const std::wstring& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (std::towlower(a[i]) != std::towlower(b[i])) return false;
@@ -48,8 +46,7 @@ bool EqualsIgnoringCase(const std::wstring& a, const std::wstring& b)
 
 }  // namespace
 
-std::optional<std::wstring> Md5Hex(const std::string& bytes)
-{
+std::optional<std::wstring> Md5Hex(const std::string& bytes) {
     // Declared first, released last: the hash belongs to the provider.
     CryptProvider provider;
     if (!CryptAcquireContextW(provider.Receive(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT))
@@ -65,8 +62,7 @@ std::optional<std::wstring> Md5Hex(const std::string& bytes)
     return ToHex(digest, length);
 }
 
-bool Md5Matches(const std::string& bytes, const std::wstring& expectedHex)
-{
+bool Md5Matches(const std::string& bytes, const std::wstring& expectedHex) {
     const std::optional<std::wstring> actual = Md5Hex(bytes);
     return actual && EqualsIgnoringCase(*actual, expectedHex);
 }

@@ -16,8 +16,7 @@ namespace {
 
 using Names = std::vector<std::wstring>;
 
-TEST(ParseDownloadRequest, ReadsAttributesAndAddressesInOrder)
-{
+TEST(ParseDownloadRequest, ReadsAttributesAndAddressesInOrder) {
     const auto request = zqd::ParseDownloadRequest(
         L"<InsideParam filepath=\"C:\\a&amp;b\\x.xml\" text=\"\" MD5=\" ABC \" action=\"0\">"
         L"<url>http://one/a.xml?x=1&amp;y=2</url><url></url><other>http://no</other>"
@@ -28,8 +27,7 @@ TEST(ParseDownloadRequest, ReadsAttributesAndAddressesInOrder)
     EXPECT_EQ(request->urls, (Names{L"http://one/a.xml?x=1&y=2", L"file:///C:/b.xml"}));
 }
 
-TEST(ParseDownloadRequest, TreatsAnAbsentDigestAsNoCheck)
-{
+TEST(ParseDownloadRequest, TreatsAnAbsentDigestAsNoCheck) {
     const auto request = zqd::ParseDownloadRequest(L"<InsideParam filepath=\"x\"><url>u</url></InsideParam>");
     ASSERT_TRUE(request);
     EXPECT_EQ(request->md5, L"");
@@ -39,8 +37,7 @@ TEST(ParseDownloadRequest, TreatsAnAbsentDigestAsNoCheck)
 class MultithreadedApartment {
 public:
     MultithreadedApartment() : result_(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ~MultithreadedApartment()
-    {
+    ~MultithreadedApartment() {
         if (SUCCEEDED(result_)) CoUninitialize();
     }
     MultithreadedApartment(const MultithreadedApartment&) = delete;
@@ -53,8 +50,7 @@ private:
 
 // The host's thread may already be in the multithreaded apartment: parsing
 // works there and leaves that apartment entered.
-TEST(ParseDownloadRequest, KeepsTheCallersApartment)
-{
+TEST(ParseDownloadRequest, KeepsTheCallersApartment) {
     MultithreadedApartment host;
     ASSERT_EQ(host.Result(), S_OK);
     EXPECT_TRUE(zqd::ParseDownloadRequest(L"<InsideParam filepath=\"x\"><url>u</url></InsideParam>"));
@@ -62,15 +58,13 @@ TEST(ParseDownloadRequest, KeepsTheCallersApartment)
     EXPECT_EQ(again.Result(), S_FALSE) << "the caller's apartment was left";
 }
 
-TEST(Md5, MatchesKnownDigests)
-{
+TEST(Md5, MatchesKnownDigests) {
     EXPECT_EQ(zqd::Md5Hex(""), L"d41d8cd98f00b204e9800998ecf8427e");
     EXPECT_EQ(zqd::Md5Hex("abc"), L"900150983cd24fb0d6963f7d28e17f72");
     EXPECT_EQ(zqd::Md5Hex(std::string("\0\xff", 2)), L"d07d34efac6328007ad67c7e0a985e00") << "binary input";
 }
 
-TEST(Md5, ComparesWithoutCaseButExactly)
-{
+TEST(Md5, ComparesWithoutCaseButExactly) {
     EXPECT_TRUE(zqd::Md5Matches("abc", L"900150983CD24FB0D6963F7D28E17F72"));
     EXPECT_FALSE(zqd::Md5Matches("abc", L"900150983cd24fb0d6963f7d28e17f7"));
     EXPECT_FALSE(zqd::Md5Matches("abd", L"900150983cd24fb0d6963f7d28e17f72"));
@@ -82,8 +76,7 @@ protected:
     const zqd::FetchLimits limits{5, 15000};
 };
 
-TEST_F(FetchTest, CapsFileAddressesAtTheLimit)
-{
+TEST_F(FetchTest, CapsFileAddressesAtTheLimit) {
     zqd_test::WriteBytes(folder.Sub(L"five"), "12345");
     zqd_test::WriteBytes(folder.Sub(L"six"), "123456");
     EXPECT_EQ(zqd::FetchUrl(zqd_test::FileUrl(folder.Sub(L"five")), limits), "12345");
@@ -91,8 +84,7 @@ TEST_F(FetchTest, CapsFileAddressesAtTheLimit)
     EXPECT_FALSE(zqd::FetchUrl(zqd_test::FileUrl(folder.Path()), limits)) << "a folder is not a file";
 }
 
-TEST_F(FetchTest, CapsHttpAtTheLimit)
-{
+TEST_F(FetchTest, CapsHttpAtTheLimit) {
     HttpTestServer server;
     server.Serve("/five", 200, "12345");
     server.Serve("/six", 200, "123456");
@@ -101,16 +93,14 @@ TEST_F(FetchTest, CapsHttpAtTheLimit)
     EXPECT_FALSE(zqd::FetchUrl(server.Url(L"/six"), limits));
 }
 
-TEST_F(FetchTest, AcceptsOnlyHttpHttpsAndFileSchemes)
-{
+TEST_F(FetchTest, AcceptsOnlyHttpHttpsAndFileSchemes) {
     zqd_test::WriteBytes(folder.Sub(L"five"), "12345");
     EXPECT_EQ(zqd::FetchUrl(L"FILE:///" + folder.Sub(L"five"), limits), "12345");
     EXPECT_FALSE(zqd::FetchUrl(L"ftp://127.0.0.1/five", limits));
     EXPECT_FALSE(zqd::FetchUrl(folder.Sub(L"five"), limits)) << "a bare path is not an address";
 }
 
-TEST_F(FetchTest, FollowsARedirectToTheFinalStatus)
-{
+TEST_F(FetchTest, FollowsARedirectToTheFinalStatus) {
     HttpTestServer server;
     server.Serve("/five", 200, "12345");
     ASSERT_TRUE(server.Start());
@@ -125,16 +115,14 @@ protected:
     std::wstring target = folder.Sub(L"target.xml");
 };
 
-TEST_F(ReplaceFileTest, ReplacesTheContentsAndLeavesNoTemporaryFile)
-{
+TEST_F(ReplaceFileTest, ReplacesTheContentsAndLeavesNoTemporaryFile) {
     zqd_test::WriteBytes(target, "a much longer old content");
     ASSERT_TRUE(zqd::ReplaceFileAtomically(target, "new"));
     EXPECT_EQ(zqd_test::ReadBytes(target), "new");
     EXPECT_EQ(folder.Names(), Names{L"target.xml"});
 }
 
-TEST_F(ReplaceFileTest, LeavesAnUnreplaceableTargetAlone)
-{
+TEST_F(ReplaceFileTest, LeavesAnUnreplaceableTargetAlone) {
     ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
     EXPECT_FALSE(zqd::ReplaceFileAtomically(target, "new"));
     EXPECT_EQ(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD{FILE_ATTRIBUTE_DIRECTORY});

@@ -19,8 +19,7 @@ const std::size_t kMaxBytes = 16u * 1024u * 1024u;
 
 class DownloadPackageTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(module.Loaded()) << "zqdownload.dll not found in the stage folder";
         server.Serve("/good.xml", 200, kCatalogue);
         server.Serve("/missing.xml", 404, "not here");
@@ -28,14 +27,12 @@ protected:
         ASSERT_TRUE(server.Start());
     }
 
-    int Download(const std::vector<std::wstring>& urls, const std::wstring& md5 = L"")
-    {
+    int Download(const std::vector<std::wstring>& urls, const std::wstring& md5 = L"") {
         return module.Download(RequestDocument(target, md5, urls).c_str());
     }
 
     // An address whose port refuses connections.
-    static std::wstring RefusedUrl()
-    {
+    static std::wstring RefusedUrl() {
         HttpTestServer closed;
         closed.Start();
         closed.Stop();
@@ -48,48 +45,42 @@ protected:
     HttpTestServer server;
 };
 
-TEST_F(DownloadPackageTest, WritesTheFileFromHttp)
-{
+TEST_F(DownloadPackageTest, WritesTheFileFromHttp) {
     EXPECT_NE(Download({server.Url(L"/good.xml")}), 0);
     EXPECT_EQ(ReadBytes(target), kCatalogue);
     EXPECT_EQ(server.RequestCount("/good.xml"), 1);
     EXPECT_EQ(folder.Names(), Names{L"SMBPlugins_x86.xml"});
 }
 
-TEST_F(DownloadPackageTest, ReplacesAnExistingFile)
-{
+TEST_F(DownloadPackageTest, ReplacesAnExistingFile) {
     zqd_test::WriteBytes(target, kOldCatalogue);
     EXPECT_NE(Download({server.Url(L"/good.xml")}), 0);
     EXPECT_EQ(ReadBytes(target), kCatalogue);
     EXPECT_EQ(folder.Names(), Names{L"SMBPlugins_x86.xml"});
 }
 
-TEST_F(DownloadPackageTest, FallsBackInOrderPastFailingAddresses)
-{
-    EXPECT_NE(Download({server.Url(L"/missing.xml"), server.Url(L"/broken.xml"), RefusedUrl(),
-                        server.Url(L"/good.xml"), server.Url(L"/never.xml")}),
+TEST_F(DownloadPackageTest, FallsBackInOrderPastFailingAddresses) {
+    EXPECT_NE(Download({server.Url(L"/missing.xml"), server.Url(L"/broken.xml"), RefusedUrl(), server.Url(L"/good.xml"),
+                        server.Url(L"/never.xml")}),
               0);
     EXPECT_EQ(ReadBytes(target), kCatalogue);
     EXPECT_EQ(server.Requests(), (std::vector<std::string>{"/missing.xml", "/broken.xml", "/good.xml"}));
 }
 
-TEST_F(DownloadPackageTest, KeepsTheOldFileWhenEveryAddressFails)
-{
+TEST_F(DownloadPackageTest, KeepsTheOldFileWhenEveryAddressFails) {
     zqd_test::WriteBytes(target, kOldCatalogue);
     EXPECT_EQ(Download({server.Url(L"/missing.xml"), server.Url(L"/broken.xml"), RefusedUrl()}), 0);
     EXPECT_EQ(ReadBytes(target), kOldCatalogue);
     EXPECT_EQ(folder.Names(), Names{L"SMBPlugins_x86.xml"});
 }
 
-TEST_F(DownloadPackageTest, SendsAnEscapedAmpersandAsAmpersand)
-{
+TEST_F(DownloadPackageTest, SendsAnEscapedAmpersandAsAmpersand) {
     server.Serve("/get?name=a&arch=x86", 200, kCatalogue);
     EXPECT_NE(Download({server.Url(L"/get?name=a&arch=x86")}), 0);
     EXPECT_EQ(server.Requests(), std::vector<std::string>{"/get?name=a&arch=x86"});
 }
 
-TEST_F(DownloadPackageTest, ReadsFileAddresses)
-{
+TEST_F(DownloadPackageTest, ReadsFileAddresses) {
     const std::wstring source = folder.Sub(L"source.xml");
     zqd_test::WriteBytes(source, kCatalogue);
     EXPECT_NE(Download({zqd_test::FileUrl(folder.Sub(L"absent.xml")), zqd_test::FileUrl(source)}), 0);
@@ -97,48 +88,41 @@ TEST_F(DownloadPackageTest, ReadsFileAddresses)
     EXPECT_EQ(folder.Names().size(), 2u);
 }
 
-TEST_F(DownloadPackageTest, FailsWhenTheTargetFolderIsMissing)
-{
+TEST_F(DownloadPackageTest, FailsWhenTheTargetFolderIsMissing) {
     target = folder.Sub(L"absent\\SMBPlugins_x86.xml");
     EXPECT_EQ(Download({server.Url(L"/good.xml")}), 0);
     EXPECT_TRUE(folder.Names().empty());
 }
 
 // The digest in the request: mirrors whose content does not match are skipped.
-TEST_F(DownloadPackageTest, AcceptsAMatchingDigestInAnyCase)
-{
+TEST_F(DownloadPackageTest, AcceptsAMatchingDigestInAnyCase) {
     server.Serve("/empty.xml", 200, "");
     EXPECT_NE(Download({server.Url(L"/empty.xml")}, L"D41D8CD98F00B204E9800998ECF8427E"), 0);
     EXPECT_EQ(ReadBytes(target), "");
     EXPECT_TRUE(FileExists(target));
 }
 
-TEST_F(DownloadPackageTest, KeepsTheOldFileOnADigestMismatch)
-{
+TEST_F(DownloadPackageTest, KeepsTheOldFileOnADigestMismatch) {
     zqd_test::WriteBytes(target, kOldCatalogue);
     EXPECT_EQ(Download({server.Url(L"/good.xml")}, L"d41d8cd98f00b204e9800998ecf8427e"), 0);
     EXPECT_EQ(ReadBytes(target), kOldCatalogue);
     EXPECT_EQ(folder.Names(), Names{L"SMBPlugins_x86.xml"});
 }
 
-TEST_F(DownloadPackageTest, SkipsAMirrorWithTheWrongContent)
-{
+TEST_F(DownloadPackageTest, SkipsAMirrorWithTheWrongContent) {
     server.Serve("/empty.xml", 200, "");
-    EXPECT_NE(Download({server.Url(L"/good.xml"), server.Url(L"/empty.xml")}, L"d41d8cd98f00b204e9800998ecf8427e"),
-              0);
+    EXPECT_NE(Download({server.Url(L"/good.xml"), server.Url(L"/empty.xml")}, L"d41d8cd98f00b204e9800998ecf8427e"), 0);
     EXPECT_EQ(ReadBytes(target), "");
 }
 
 // 16 MiB is the largest file accepted.
-TEST_F(DownloadPackageTest, AcceptsAFileOfExactlyTheLimit)
-{
+TEST_F(DownloadPackageTest, AcceptsAFileOfExactlyTheLimit) {
     server.Serve("/limit.xml", 200, std::string(kMaxBytes, 'x'));
     EXPECT_NE(Download({server.Url(L"/limit.xml")}), 0);
     EXPECT_EQ(ReadBytes(target).size(), kMaxBytes);
 }
 
-TEST_F(DownloadPackageTest, RefusesAFileOverTheLimit)
-{
+TEST_F(DownloadPackageTest, RefusesAFileOverTheLimit) {
     const std::wstring source = folder.Sub(L"big.xml");
     zqd_test::WriteBytes(source, std::string(kMaxBytes + 1, 'x'));
     server.Serve("/big.xml", 200, std::string(kMaxBytes + 1, 'x'));
@@ -147,8 +131,7 @@ TEST_F(DownloadPackageTest, RefusesAFileOverTheLimit)
 }
 
 // Requests that cannot be acted on fail without contacting any server.
-TEST_F(DownloadPackageTest, RejectsUnusableRequests)
-{
+TEST_F(DownloadPackageTest, RejectsUnusableRequests) {
     const std::wstring url = server.Url(L"/good.xml");
     const std::vector<std::wstring> documents = {
         L"",

@@ -1,15 +1,11 @@
 #include "test_support.h"
 
-
 #include "support/xml_text.h"
 
 namespace zqd_test {
-namespace {
+namespace {}  // namespace
 
-}  // namespace
-
-std::wstring FileUrl(const std::wstring& path)
-{
+std::wstring FileUrl(const std::wstring& path) {
     std::wstring url = L"file:///" + path;
     for (wchar_t& c : url) {
         if (c == L'\\') c = L'/';
@@ -18,30 +14,25 @@ std::wstring FileUrl(const std::wstring& path)
 }
 
 std::wstring RequestDocument(const std::wstring& target, const std::wstring& md5,
-                             const std::vector<std::wstring>& urls)
-{
-    std::wstring document = L"<InsideParam filepath=\"" + XmlEscape(target) + L"\" text=\"\" MD5=\"" + XmlEscape(md5) +
-                            L"\" action=\"0\">";
+                             const std::vector<std::wstring>& urls) {
+    std::wstring document =
+        L"<InsideParam filepath=\"" + XmlEscape(target) + L"\" text=\"\" MD5=\"" + XmlEscape(md5) + L"\" action=\"0\">";
     for (const std::wstring& url : urls) document += L"<url>" + XmlEscape(url) + L"</url>";
     return document + L"</InsideParam>";
 }
 
-DownloadModule::DownloadModule()
-    : module_(LoadLibraryW((ProgramFolder() + L"\\..\\stage\\zqdownload.dll").c_str()))
-{
+DownloadModule::DownloadModule() : module_(LoadLibraryW((ProgramFolder() + L"\\..\\stage\\zqdownload.dll").c_str())) {
     if (module_) {
-        function_ = reinterpret_cast<DownloadPackageFn>(
-            reinterpret_cast<void*>(GetProcAddress(module_, "DownloadPackage")));
+        function_ =
+            reinterpret_cast<DownloadPackageFn>(reinterpret_cast<void*>(GetProcAddress(module_, "DownloadPackage")));
     }
 }
 
-DownloadModule::~DownloadModule()
-{
+DownloadModule::~DownloadModule() {
     if (module_) FreeLibrary(module_);
 }
 
-int DownloadModule::Download(const wchar_t* document) const
-{
+int DownloadModule::Download(const wchar_t* document) const {
     return function_(0, 0, 13, document, 0, 0);
 }
 

@@ -57,9 +57,13 @@ TEST(HostOptions, RawRequestIsSentVerbatim) {
 }
 
 TEST(HostOptions, BadCommandLinesAreRefusedWithAMessage) {
-    const std::vector<std::vector<const wchar_t*>> bad = {
-        {L"--bogus"}, {L"--cmd"}, {L"--repeat", L"0"}, {L"--repeat", L"-1"},
-        {L"--repeat", L"3x"}, {L"--repeat", L""}, {L"--repeat", L"99999999999999999999"}};
+    const std::vector<std::vector<const wchar_t*>> bad = {{L"--bogus"},
+                                                          {L"--cmd"},
+                                                          {L"--repeat", L"0"},
+                                                          {L"--repeat", L"-1"},
+                                                          {L"--repeat", L"3x"},
+                                                          {L"--repeat", L""},
+                                                          {L"--repeat", L"99999999999999999999"}};
     for (const auto& args : bad) {
         HostOptions options;
         std::wstring error;

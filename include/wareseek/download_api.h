@@ -15,8 +15,8 @@
 extern "C" {
 #endif
 
-typedef int(__cdecl* DownloadPackageFn)(int reserved, int hostValue, int pluginId,
-                                        const wchar_t* request, int reserved2, int reserved3);
+typedef int(__cdecl* DownloadPackageFn)(int reserved, int hostValue, int pluginId, const wchar_t* request,
+                                        int reserved2, int reserved3);
 
 #ifdef __cplusplus
 }

@@ -40,8 +40,8 @@ typedef struct HostContext {
 
 /* Results of one request: status 0 = response produced, 1 = not "QUERY" or no
  * response. Both texts belong to the module and live only during the call. */
-typedef int(__cdecl* HostCallback)(int pluginId, int status, const wchar_t* response,
-                                   const wchar_t* report, HostContext* context);
+typedef int(__cdecl* HostCallback)(int pluginId, int status, const wchar_t* response, const wchar_t* report,
+                                   HostContext* context);
 
 #ifdef __cplusplus
 } /* extern "C" */
@@ -50,9 +50,9 @@ typedef int(__cdecl* HostCallback)(int pluginId, int status, const wchar_t* resp
 class IPCCheckPluginObject {
 public:
     virtual int RegisterCallback(HostCallback callback, HostContext* context) = 0; /* slot 0, always 1 */
-    virtual int HandleRequest(const wchar_t* request) = 0; /* slot 1, 0 handled, 1 not XML */
-    virtual void Release() = 0;                            /* slot 2 */
-    virtual void Reserved() = 0;                           /* slot 3, no effect */
+    virtual int HandleRequest(const wchar_t* request) = 0;                         /* slot 1, 0 handled, 1 not XML */
+    virtual void Release() = 0;                                                    /* slot 2 */
+    virtual void Reserved() = 0;                                                   /* slot 3, no effect */
 };
 #else
 typedef struct IPCCheckPluginObject IPCCheckPluginObject;
@@ -65,11 +65,12 @@ extern "C" {
 typedef HRESULT(__cdecl* PIQueryInterfaceFn)(int interfaceId, IPCCheckPluginObject** object);
 
 #ifdef WARESEEK_BUILDING_MODULE
-__declspec(dllexport)
+#define WARESEEK_API __declspec(dllexport)
 #else
-__declspec(dllimport)
+#define WARESEEK_API __declspec(dllimport)
 #endif
-HRESULT __cdecl PIQueryInterface(int interfaceId, IPCCheckPluginObject** object);
+
+WARESEEK_API HRESULT __cdecl PIQueryInterface(int interfaceId, IPCCheckPluginObject** object);
 
 #ifdef __cplusplus
 } /* extern "C" */

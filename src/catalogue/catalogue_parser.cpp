@@ -71,7 +71,9 @@ ProductRecord ReadProduct(CXmlNodeWrapper& product, uint32_t& productType) {
 
 }  // namespace
 
-const wchar_t* CatalogueFileName() { return g_bIsWow64 ? L"SMBPlugins_x64.xml" : L"SMBPlugins_x86.xml"; }
+const wchar_t* CatalogueFileName() {
+    return g_bIsWow64 ? L"SMBPlugins_x64.xml" : L"SMBPlugins_x86.xml";
+}
 
 bool ProductManager::LoadCatalogue() {
     std::wstring path = ModuleFolder();

@@ -51,7 +51,7 @@ struct ProductRecord {
     uint32_t os = 0;
     std::vector<DetectMethod> methods;
     SetupInfo setup;
-    int32_t installed = 0;    // detection: 1 when a method found the product
+    int32_t installed = 0;     // detection: 1 when a method found the product
     std::wstring foundFolder;  // detection: folder of the found path, with its separator
 };
 

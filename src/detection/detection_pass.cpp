@@ -7,12 +7,9 @@ namespace {
 
 int32_t RunProbe(const DetectMethod& method, ProductManager& manager, int32_t& binaryType, std::wstring& foundPath) {
     switch (method.methodType) {
-        case kMethodRegistryFile:
-            return ProbeRegistryFile(method.params, binaryType, foundPath);
-        case kMethodProcess:
-            return ProbeProcess(method.params, binaryType, manager, foundPath);
-        default:
-            return 0;  // an unknown kind of method never finds anything
+        case kMethodRegistryFile: return ProbeRegistryFile(method.params, binaryType, foundPath);
+        case kMethodProcess: return ProbeProcess(method.params, binaryType, manager, foundPath);
+        default: return 0;  // an unknown kind of method never finds anything
     }
 }
 

@@ -3,7 +3,9 @@
 #include "plugin/plugin_id.h"
 #include "support/debug_log.h"
 
-CPluginObject::CPluginObject() { LoadReportTemplate(); }
+CPluginObject::CPluginObject() {
+    LoadReportTemplate();
+}
 
 int CPluginObject::RegisterCallback(HostCallback callback, HostContext* context) {
     try {

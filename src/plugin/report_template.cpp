@@ -19,9 +19,8 @@ std::wstring FormatItem(CXmlNodeWrapper& issue) {
     return L"<Item id=\"" + std::to_wstring(PLUGIN_ID) + L"\" value=\"" + std::to_wstring(value) + L"\" level=\"" +
            std::to_wstring(level) + L"\" score=\"" + XmlEscape(AttributeText(issue, L"score")) + L"\" icon=\"" +
            XmlEscape(AttributeText(issue, L"icon")) + L"\" buttontext=\"" +
-           XmlEscape(AttributeText(issue, L"buttontext")) + L"\" title=\"" +
-           XmlEscape(AttributeText(issue, L"title")) + L"\" msg=\"" + XmlEscape(AttributeText(issue, L"msg")) +
-           L"\"/>";
+           XmlEscape(AttributeText(issue, L"buttontext")) + L"\" title=\"" + XmlEscape(AttributeText(issue, L"title")) +
+           L"\" msg=\"" + XmlEscape(AttributeText(issue, L"msg")) + L"\"/>";
 }
 
 // Fills an item text: every "%s" takes the name, "%%" gives one "%", and any

@@ -32,4 +32,6 @@ bool CWOW64::IsWow64Process() const {
     return wow64 != FALSE;
 }
 
-void UpdateWow64Flag(const CWOW64& wow64) { g_bIsWow64 = wow64.IsWow64Process() ? 1 : 0; }
+void UpdateWow64Flag(const CWOW64& wow64) {
+    g_bIsWow64 = wow64.IsWow64Process() ? 1 : 0;
+}

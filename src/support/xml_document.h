@@ -78,7 +78,7 @@ public:
     CXmlNodeListWrapper(const CXmlNodeListWrapper&) = delete;
     CXmlNodeListWrapper& operator=(const CXmlNodeListWrapper&) = delete;
 
-    int GetCount();                 // 0 without a list or when the length can't be read
+    int GetCount();                   // 0 without a list or when the length can't be read
     IXMLDOMNode* GetNode(int index);  // null outside 0 .. count-1
 
 private:

@@ -31,8 +31,8 @@ bool ReadCatalogueAddress(const std::wstring& iniPath, std::wstring& address) {
 
 }  // namespace
 
-bool BuildDownloadRequest(const std::vector<std::wstring>& urls, const std::wstring& filePath,
-                          const std::wstring& md5, const std::wstring& text, std::wstring& document) {
+bool BuildDownloadRequest(const std::vector<std::wstring>& urls, const std::wstring& filePath, const std::wstring& md5,
+                          const std::wstring& text, std::wstring& document) {
     document = L"<InsideParam filepath=\"" + XmlEscape(filePath) + L"\" text=\"" + XmlEscape(text) + L"\" MD5=\"" +
                XmlEscape(md5) + L"\" action=\"0\">";
     for (const std::wstring& url : urls) {
@@ -60,8 +60,8 @@ int32_t RequestDownload(const std::vector<std::wstring>& urls, const std::wstrin
         CMLog::GetInstance().Log(L"zqdownload.dll 加载失败");
         return 0;
     }
-    auto downloadPackage = reinterpret_cast<DownloadPackageFn>(
-        reinterpret_cast<void*>(GetProcAddress(library.Get(), "DownloadPackage")));
+    auto downloadPackage =
+        reinterpret_cast<DownloadPackageFn>(reinterpret_cast<void*>(GetProcAddress(library.Get(), "DownloadPackage")));
     if (!downloadPackage) return 0;
     std::wstring document;
     if (!BuildDownloadRequest(urls, filePath, md5, text, document)) {

@@ -15,5 +15,5 @@ int32_t RequestDownload(const std::vector<std::wstring>& urls, const std::wstrin
 
 // The InsideParam request document; false (document empty) when an address or
 // the whole document exceeds the download module's fixed limits.
-bool BuildDownloadRequest(const std::vector<std::wstring>& urls, const std::wstring& filePath,
-                          const std::wstring& md5, const std::wstring& text, std::wstring& document);
+bool BuildDownloadRequest(const std::vector<std::wstring>& urls, const std::wstring& filePath, const std::wstring& md5,
+                          const std::wstring& text, std::wstring& document);

@@ -19,8 +19,7 @@
  * misuse, but honours it: "this" goes in ECX and the callee pops the rest. */
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wattributes"
-typedef int(__thiscall* RegisterCallbackFn)(IPCCheckPluginObject* self, HostCallback callback,
-                                            HostContext* context);
+typedef int(__thiscall* RegisterCallbackFn)(IPCCheckPluginObject* self, HostCallback callback, HostContext* context);
 typedef int(__thiscall* HandleRequestFn)(IPCCheckPluginObject* self, const wchar_t* request);
 typedef void(__thiscall* PlainFn)(IPCCheckPluginObject* self);
 #pragma GCC diagnostic pop
@@ -41,7 +40,9 @@ static int CallHandle(IPCCheckPluginObject* object, const wchar_t* request) {
     return ((HandleRequestFn)Slot(object, SLOT_HANDLE))(object, request);
 }
 
-static void CallPlain(IPCCheckPluginObject* object, int slot) { ((PlainFn)Slot(object, slot))(object); }
+static void CallPlain(IPCCheckPluginObject* object, int slot) {
+    ((PlainFn)Slot(object, slot))(object);
+}
 
 /* What the last callback delivered; the texts live only during the call,
  * so only what the checks need is copied. */

@@ -47,7 +47,9 @@ TempFolder::TempFolder() {
     CreateFolders(m_path);
 }
 
-TempFolder::~TempFolder() { DeleteTree(m_path); }
+TempFolder::~TempFolder() {
+    DeleteTree(m_path);
+}
 
 std::vector<std::wstring> TempFolder::Names() const {
     std::vector<std::wstring> names;
@@ -71,7 +73,9 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
     CloseHandle(file);
 }
 
-void WriteUtf8File(const std::wstring& path, const std::wstring& text) { WriteBytes(path, ToUtf8(text)); }
+void WriteUtf8File(const std::wstring& path, const std::wstring& text) {
+    WriteBytes(path, ToUtf8(text));
+}
 
 std::string ReadBytes(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -85,7 +89,9 @@ std::string ReadBytes(const std::wstring& path) {
     return bytes;
 }
 
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool CopyFileTo(const std::wstring& from, const std::wstring& to) {
     const size_t cut = to.find_last_of(L'\\');
@@ -100,11 +106,14 @@ std::wstring ProgramFolder() {
     return path;
 }
 
-std::wstring StageFolder() { return ProgramFolder() + L"\\..\\stage"; }
+std::wstring StageFolder() {
+    return ProgramFolder() + L"\\..\\stage";
+}
 
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty()) return std::string();
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
     return out;

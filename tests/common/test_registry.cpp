@@ -18,14 +18,16 @@ REGSAM ViewFlag(RegistryView view) {
 TestRegistryKey::TestRegistryKey(HKEY root, std::wstring subKey, RegistryView view)
     : m_root(root), m_subKey(std::move(subKey)), m_viewFlag(ViewFlag(view)) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(m_root, m_subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | m_viewFlag, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(m_root, m_subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | m_viewFlag, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
         throw std::runtime_error("cannot create test registry key");
     }
     RegCloseKey(key);
 }
 
-TestRegistryKey::~TestRegistryKey() { RegDeleteKeyExW(m_root, m_subKey.c_str(), m_viewFlag, 0); }
+TestRegistryKey::~TestRegistryKey() {
+    RegDeleteKeyExW(m_root, m_subKey.c_str(), m_viewFlag, 0);
+}
 
 void TestRegistryKey::SetString(const wchar_t* name, const std::wstring& value) const {
     SetBytes(name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
@@ -42,8 +44,8 @@ void TestRegistryKey::SetBytes(const wchar_t* name, DWORD type, const void* data
 
 std::wstring UniqueTestKeyPath(const wchar_t* purpose) {
     static std::atomic<unsigned> counter{0};
-    return std::wstring(L"SOFTWARE\\WareseekTests\\") + purpose + L"_" + std::to_wstring(GetCurrentProcessId()) +
-           L"_" + std::to_wstring(counter++);
+    return std::wstring(L"SOFTWARE\\WareseekTests\\") + purpose + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+           std::to_wstring(counter++);
 }
 
 bool RunningUnderWow64() {

@@ -179,8 +179,9 @@ TEST_F(DebugLog, ConcurrentProcessesWriteWholeLines) {
     for (std::thread& writer : writers) writer.join();
     const std::vector<std::wstring> lines = LogLines();
     ASSERT_EQ(static_cast<size_t>(kWriters * kLines), lines.size());
-    static const std::wregex whole(L"writer w[0-3] line \\d+ of a message long enough to be written in several "
-                                   L"pieces by a careless logger");
+    static const std::wregex whole(
+        L"writer w[0-3] line \\d+ of a message long enough to be written in several "
+        L"pieces by a careless logger");
     for (const std::wstring& line : lines) EXPECT_TRUE(std::regex_match(MessageOf(line), whole)) << ToUtf8(line);
 }
 
@@ -192,8 +193,8 @@ TEST_F(DebugLog, ProbesLogTheirStepsAndProcessesAreListedOncePerPass) {
     m_module.WriteOwnCatalogue(
         L"<Product GUID='a' productType='0'><Detect><Method methodType='1' process='none.exe'/></Detect></Product>"
         L"<Product GUID='b' productType='0'><Detect><Method methodType='1' process='services.exe'/></Detect></Product>"
-        L"<Product GUID='c' productType='0'><Detect><Method rootKey='80000002' subKey='" + key.SubKey() +
-        L"' value='Path' binaryType='4'/></Detect></Product>");
+        L"<Product GUID='c' productType='0'><Detect><Method rootKey='80000002' subKey='" +
+        key.SubKey() + L"' value='Path' binaryType='4'/></Detect></Product>");
     ASSERT_TRUE(m_module.Load());
     ObjectHolder object(m_module.NewRegisteredObject());
     object->HandleRequest(Request(L"QUERY").c_str());
@@ -228,7 +229,8 @@ TEST_F(DebugLog, FileFoundBesideAMissingOneIsNotLoggedAsFound) {
     std::vector<std::wstring> messages;
     for (const std::wstring& line : LogLines()) messages.push_back(MessageOf(line));
     const std::wstring missing = install.Sub(L"uninst.exe");
-    const std::vector<std::wstring> expected = {L"插件信息清空", L"root=80000002, subkey=" + key.SubKey() + L", value=Path",
+    const std::vector<std::wstring> expected = {L"插件信息清空",
+                                                L"root=80000002, subkey=" + key.SubKey() + L", value=Path",
                                                 L"value = " + missing, L"szPath = " + missing};
     EXPECT_EQ(expected, messages);
 }

@@ -53,7 +53,9 @@ StagedModule::StagedModule() {
     CallbackLog::OtherCalls() = 0;
 }
 
-StagedModule::~StagedModule() { Unload(); }
+StagedModule::~StagedModule() {
+    Unload();
+}
 
 const wchar_t* StagedModule::OwnCatalogueName() {
     return RunningUnderWow64() ? L"SMBPlugins_x64.xml" : L"SMBPlugins_x86.xml";
@@ -64,8 +66,8 @@ const wchar_t* StagedModule::OtherCatalogueName() {
 }
 
 void StagedModule::WriteCatalogue(const wchar_t* fileName, const std::wstring& products) {
-    WriteUtf8File(ProductCfg(fileName), L"<?xml version=\"1.0\" encoding=\"utf-8\"?><Products>" + products +
-                                            L"</Products>");
+    WriteUtf8File(ProductCfg(fileName),
+                  L"<?xml version=\"1.0\" encoding=\"utf-8\"?><Products>" + products + L"</Products>");
 }
 
 void StagedModule::InstallDownloader(const std::wstring& builtPath) {
@@ -75,8 +77,8 @@ void StagedModule::InstallDownloader(const std::wstring& builtPath) {
 bool StagedModule::Load() {
     m_module = LoadLibraryW(m_folder.Sub(L"wareseek.dll").c_str());
     if (!m_module) return false;
-    m_query = reinterpret_cast<PIQueryInterfaceFn>(
-        reinterpret_cast<void*>(GetProcAddress(m_module, "PIQueryInterface")));
+    m_query =
+        reinterpret_cast<PIQueryInterfaceFn>(reinterpret_cast<void*>(GetProcAddress(m_module, "PIQueryInterface")));
     return m_query != nullptr;
 }
 

@@ -38,8 +38,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
 
 extern "C" __declspec(dllexport) int __cdecl DownloadPackage(int reserved, int hostValue, int pluginId,
                                                              const wchar_t* request, int reserved2, int reserved3) {
-    Record(L"call " + std::to_wstring(reserved) + L" " + std::to_wstring(hostValue) + L" " +
-           std::to_wstring(pluginId) + L" " + std::to_wstring(reserved2) + L" " + std::to_wstring(reserved3) + L" " +
+    Record(L"call " + std::to_wstring(reserved) + L" " + std::to_wstring(hostValue) + L" " + std::to_wstring(pluginId) +
+           L" " + std::to_wstring(reserved2) + L" " + std::to_wstring(reserved3) + L" " +
            (request ? request : L"(null)"));
     return 0;
 }

@@ -18,8 +18,7 @@ public:
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
     Socket(Socket&& other) noexcept : socket_(other.socket_) { other.socket_ = INVALID_SOCKET; }
-    Socket& operator=(Socket&& other) noexcept
-    {
+    Socket& operator=(Socket&& other) noexcept {
         if (this != &other) {
             Close();
             socket_ = other.socket_;
@@ -30,8 +29,7 @@ public:
 
     SOCKET Get() const { return socket_; }
     bool Valid() const { return socket_ != INVALID_SOCKET; }
-    void Close()
-    {
+    void Close() {
         if (Valid()) closesocket(socket_);
         socket_ = INVALID_SOCKET;
     }
@@ -42,13 +40,11 @@ private:
 
 class WinsockSession {
 public:
-    WinsockSession()
-    {
+    WinsockSession() {
         WSADATA data;
         ready_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
     }
-    ~WinsockSession()
-    {
+    ~WinsockSession() {
         if (ready_) WSACleanup();
     }
     WinsockSession(const WinsockSession&) = delete;
@@ -59,24 +55,22 @@ private:
     bool ready_ = false;
 };
 
-const char* ReasonPhrase(int status)
-{
+const char* ReasonPhrase(int status) {
     switch (status) {
-    case 200: return "OK";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 400: return "Bad Request";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+        case 200: return "OK";
+        case 301: return "Moved Permanently";
+        case 302: return "Found";
+        case 400: return "Bad Request";
+        case 403: return "Forbidden";
+        case 404: return "Not Found";
+        case 500: return "Internal Server Error";
+        case 503: return "Service Unavailable";
+        default: return "Status";
     }
 }
 
 // Reads up to the blank line that ends the request head (GET has no body).
-std::string ReadRequestHead(SOCKET client)
-{
+std::string ReadRequestHead(SOCKET client) {
     std::string head;
     char buffer[4096];
     while (head.find("\r\n\r\n") == std::string::npos && head.size() < 64 * 1024) {
@@ -88,8 +82,7 @@ std::string ReadRequestHead(SOCKET client)
 }
 
 // The target of a "GET <target> HTTP/1.x" request line, or empty.
-std::string GetTarget(const std::string& head)
-{
+std::string GetTarget(const std::string& head) {
     const std::size_t lineEnd = head.find("\r\n");
     if (head.compare(0, 4, "GET ") != 0 || lineEnd == std::string::npos) return std::string();
     const std::size_t targetEnd = head.find(' ', 4);
@@ -98,8 +91,7 @@ std::string GetTarget(const std::string& head)
     return head.substr(4, targetEnd - 4);
 }
 
-bool SendAll(SOCKET client, const std::string& data)
-{
+bool SendAll(SOCKET client, const std::string& data) {
     std::size_t done = 0;
     while (done < data.size()) {
         const int chunk = static_cast<int>(std::min<std::size_t>(data.size() - done, 1 << 20));
@@ -110,15 +102,13 @@ bool SendAll(SOCKET client, const std::string& data)
     return true;
 }
 
-std::string ResponseHead(const CannedResponse& response)
-{
+std::string ResponseHead(const CannedResponse& response) {
     return "HTTP/1.1 " + std::to_string(response.status) + " " + ReasonPhrase(response.status) +
            "\r\nContent-Length: " + std::to_string(response.body.size()) + "\r\nConnection: close\r\n" +
            response.headers + "\r\n";
 }
 
-std::shared_ptr<const CannedResponse> StatusOnly(int status)
-{
+std::shared_ptr<const CannedResponse> StatusOnly(int status) {
     auto response = std::make_shared<CannedResponse>();
     response->status = status;
     return response;
@@ -139,22 +129,19 @@ struct HttpTestServer::State {
     std::map<std::string, std::shared_ptr<const CannedResponse>> routes;
     std::vector<std::string> requests;
 
-    bool Stopping() const
-    {
+    bool Stopping() const {
         std::lock_guard<std::mutex> lock(mutex);
         return stopping;
     }
 
     // Waits for delay; false when Stop() cut the wait short.
-    bool Pause(std::chrono::milliseconds delay)
-    {
+    bool Pause(std::chrono::milliseconds delay) {
         std::unique_lock<std::mutex> lock(mutex);
         return !stopSignal.wait_for(lock, delay, [this] { return stopping; });
     }
 
     // Records a request and picks its answer.
-    std::shared_ptr<const CannedResponse> Answer(const std::string& target)
-    {
+    std::shared_ptr<const CannedResponse> Answer(const std::string& target) {
         if (target.empty()) return StatusOnly(400);
         std::lock_guard<std::mutex> lock(mutex);
         requests.push_back(target);
@@ -163,8 +150,7 @@ struct HttpTestServer::State {
         return route != routes.end() ? route->second : StatusOnly(404);
     }
 
-    void Handle(Socket client)
-    {
+    void Handle(Socket client) {
         // A client that stalls cannot hold up Stop() for long.
         const DWORD timeoutMs = 5000;
         for (int option : {SO_RCVTIMEO, SO_SNDTIMEO})
@@ -176,8 +162,7 @@ struct HttpTestServer::State {
     }
 
     // Polls so that Stop() is noticed within a twentieth of a second.
-    void AcceptLoop()
-    {
+    void AcceptLoop() {
         while (!Stopping()) {
             fd_set readable;
             FD_ZERO(&readable);
@@ -193,8 +178,7 @@ struct HttpTestServer::State {
         }
     }
 
-    bool Listen()
-    {
+    bool Listen() {
         listener = Socket(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -214,16 +198,16 @@ struct HttpTestServer::State {
 
 HttpTestServer::HttpTestServer() : state_(std::make_unique<State>()) {}
 
-HttpTestServer::~HttpTestServer() { Stop(); }
+HttpTestServer::~HttpTestServer() {
+    Stop();
+}
 
-void HttpTestServer::Serve(const std::string& target, CannedResponse response)
-{
+void HttpTestServer::Serve(const std::string& target, CannedResponse response) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->routes[target] = std::make_shared<const CannedResponse>(std::move(response));
 }
 
-void HttpTestServer::Serve(const std::string& target, int status, std::string body, std::chrono::milliseconds delay)
-{
+void HttpTestServer::Serve(const std::string& target, int status, std::string body, std::chrono::milliseconds delay) {
     CannedResponse response;
     response.status = status;
     response.body = std::move(body);
@@ -231,16 +215,14 @@ void HttpTestServer::Serve(const std::string& target, int status, std::string bo
     Serve(target, std::move(response));
 }
 
-bool HttpTestServer::Start()
-{
+bool HttpTestServer::Start() {
     if (!state_->winsock.Ready() || state_->listener.Valid() || state_->Stopping()) return false;
     if (!state_->Listen()) return false;
     state_->acceptor = std::thread([this] { state_->AcceptLoop(); });
     return true;
 }
 
-void HttpTestServer::Stop()
-{
+void HttpTestServer::Stop() {
     {
         std::lock_guard<std::mutex> lock(state_->mutex);
         state_->stopping = true;
@@ -256,23 +238,22 @@ void HttpTestServer::Stop()
     state_->listener.Close();
 }
 
-unsigned short HttpTestServer::Port() const { return state_->port; }
+unsigned short HttpTestServer::Port() const {
+    return state_->port;
+}
 
-std::wstring HttpTestServer::Url(const std::wstring& target) const
-{
+std::wstring HttpTestServer::Url(const std::wstring& target) const {
     return L"http://127.0.0.1:" + std::to_wstring(state_->port) + target;
 }
 
-int HttpTestServer::RequestCount(const std::string& target) const
-{
+int HttpTestServer::RequestCount(const std::string& target) const {
     std::lock_guard<std::mutex> lock(state_->mutex);
     int count = 0;
     for (const std::string& seen : state_->requests) count += seen == target ? 1 : 0;
     return count;
 }
 
-std::vector<std::string> HttpTestServer::Requests() const
-{
+std::vector<std::string> HttpTestServer::Requests() const {
     std::lock_guard<std::mutex> lock(state_->mutex);
     return state_->requests;
 }

@@ -34,8 +34,8 @@ TEST(ProductManager, IteratesGroupsInOrderAndGuidsByCodeUnits) {
     manager.AddProduct(0, Record(L"a"));
     manager.AddProduct(0, Record(L"ab"));
     manager.AddProduct(2, Record(L"A"));
-    const std::vector<std::pair<uint32_t, std::wstring>> expected = {
-        {0, L"B"}, {0, L"a"}, {0, L"ab"}, {0, L"b"}, {2, L"A"}, {2, L"z"}};
+    const std::vector<std::pair<uint32_t, std::wstring>> expected = {{0, L"B"}, {0, L"a"}, {0, L"ab"},
+                                                                     {0, L"b"}, {2, L"A"}, {2, L"z"}};
     EXPECT_EQ(expected, Listing(manager));
     EXPECT_EQ(6, manager.GetProductCount());
 }
@@ -97,15 +97,16 @@ TEST_F(CatalogueFile, MissingOrMalformedFileGivesAnEmptyCatalogue) {
 }
 
 TEST_F(CatalogueFile, ProductTypeSelectsTheGroupAndBadOnesAreSkipped) {
-    ASSERT_TRUE(Load(L"<P>"
-                     L"<Product GUID='dup' productType='0' name='earlier'/>"
-                     L"<Product GUID='dup' productType='0' name='later'/>"
-                     L"<Product GUID='dup' productType='2' name='group two'/>"
-                     L"<Product GUID='t' productType='1abc'/>"
-                     L"<Product GUID='none'/>"
-                     L"<Product GUID='big' productType='3'/>"
-                     L"<Group><Product GUID='nested' productType='0'/></Group>"
-                     L"</P>"));
+    ASSERT_TRUE(
+        Load(L"<P>"
+             L"<Product GUID='dup' productType='0' name='earlier'/>"
+             L"<Product GUID='dup' productType='0' name='later'/>"
+             L"<Product GUID='dup' productType='2' name='group two'/>"
+             L"<Product GUID='t' productType='1abc'/>"
+             L"<Product GUID='none'/>"
+             L"<Product GUID='big' productType='3'/>"
+             L"<Group><Product GUID='nested' productType='0'/></Group>"
+             L"</P>"));
     const std::vector<std::pair<uint32_t, std::wstring>> expected = {{0, L"dup"}, {1, L"t"}, {2, L"dup"}};
     EXPECT_EQ(expected, Listing(m_manager));
     EXPECT_EQ(L"later", Only().name);
@@ -128,11 +129,12 @@ TEST_F(CatalogueFile, MissingDataTakesDefaults) {
 }
 
 TEST_F(CatalogueFile, ReadsEveryFieldOfAFullProduct) {
-    ASSERT_TRUE(Load(L"<P><Product name='N &amp; M' GUID='{G}' productType='0' category='5'>"
-                     L"<url>a</url><url></url><url>b</url>"
-                     L"<md5>m1</md5><md5>m2</md5><Icon>i</Icon><Detail>d</Detail><Version>v</Version>"
-                     L"<Dependence>dep</Dependence><Service type='TRUE' day='30'/><OS>12x</OS>"
-                     L"<Setup name='s' cmdline='/q' wait='1'/></Product></P>"));
+    ASSERT_TRUE(
+        Load(L"<P><Product name='N &amp; M' GUID='{G}' productType='0' category='5'>"
+             L"<url>a</url><url></url><url>b</url>"
+             L"<md5>m1</md5><md5>m2</md5><Icon>i</Icon><Detail>d</Detail><Version>v</Version>"
+             L"<Dependence>dep</Dependence><Service type='TRUE' day='30'/><OS>12x</OS>"
+             L"<Setup name='s' cmdline='/q' wait='1'/></Product></P>"));
     const ProductRecord& record = Only();
     EXPECT_EQ(L"N & M", record.name);
     EXPECT_EQ(5, record.category);
@@ -150,13 +152,14 @@ TEST_F(CatalogueFile, ReadsEveryFieldOfAFullProduct) {
 }
 
 TEST_F(CatalogueFile, MethodsKeepFileOrderAndOnlyTheirOwnSlots) {
-    ASSERT_TRUE(Load(L"<P><Product GUID='g' productType='0'><Detect>"
-                     L"<Method methodType='TRUE' process='app.exe' rootKey='80000002'/>"
-                     L"<Method methodType='yes' rootKey='80000002' subKey='S' value='V' binary='b.exe' binaryType='3'"
-                     L" process='ignored.exe'/>"
-                     L"<Method methodType='2' binaryEvironment='1'/>"
-                     L"<Method/>"
-                     L"</Detect></Product></P>"));
+    ASSERT_TRUE(
+        Load(L"<P><Product GUID='g' productType='0'><Detect>"
+             L"<Method methodType='TRUE' process='app.exe' rootKey='80000002'/>"
+             L"<Method methodType='yes' rootKey='80000002' subKey='S' value='V' binary='b.exe' binaryType='3'"
+             L" process='ignored.exe'/>"
+             L"<Method methodType='2' binaryEvironment='1'/>"
+             L"<Method/>"
+             L"</Detect></Product></P>"));
     const std::vector<DetectMethod>& methods = Only().methods;
     ASSERT_EQ(4u, methods.size());
     EXPECT_EQ(kMethodProcess, methods[0].methodType);

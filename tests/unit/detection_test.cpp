@@ -158,8 +158,7 @@ TEST(RegistryViews, OnlyTheExactTextOneReadsThe64BitView) {
     WriteBytes(folder.Sub(L"app.exe"), "x");
     TestRegistryKey key(HKEY_LOCAL_MACHINE, UniqueTestKeyPath(L"view"), RegistryView::Bits64);
     key.SetString(L"Path", folder.Path());
-    std::vector<std::wstring> params = {L"80000002", key.SubKey(), L"Path", L"app.exe", L"0", L"1",
-                                        L"", L"", L"", L""};
+    std::vector<std::wstring> params = {L"80000002", key.SubKey(), L"Path", L"app.exe", L"0", L"1", L"", L"", L"", L""};
     int32_t type = 0;
     std::wstring found;
     EXPECT_EQ(1, ProbeRegistryFile(params, type, found));

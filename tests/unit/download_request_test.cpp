@@ -7,11 +7,11 @@ namespace {
 
 TEST(DownloadRequest, HasTheFixedShapeWithEveryTextEscaped) {
     std::wstring document;
-    ASSERT_TRUE(BuildDownloadRequest({L"http://h/a?x=1&y=\"2\""}, L"C:\\P&Q\\SMBPlugins_x86.xml", L"", L"",
-                                     document));
-    EXPECT_EQ(L"<InsideParam filepath=\"C:\\P&amp;Q\\SMBPlugins_x86.xml\" text=\"\" MD5=\"\" action=\"0\">"
-              L"<url>http://h/a?x=1&amp;y=&quot;2&quot;</url></InsideParam>",
-              document);
+    ASSERT_TRUE(BuildDownloadRequest({L"http://h/a?x=1&y=\"2\""}, L"C:\\P&Q\\SMBPlugins_x86.xml", L"", L"", document));
+    EXPECT_EQ(
+        L"<InsideParam filepath=\"C:\\P&amp;Q\\SMBPlugins_x86.xml\" text=\"\" MD5=\"\" action=\"0\">"
+        L"<url>http://h/a?x=1&amp;y=&quot;2&quot;</url></InsideParam>",
+        document);
 }
 
 TEST(DownloadRequest, AnEmptyAddressStillGivesOneUrlElement) {

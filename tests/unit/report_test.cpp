@@ -37,9 +37,10 @@ protected:
 };
 
 TEST_F(Report, OnlyTheFirstPlugWithOurIdCounts) {
-    Template(L"<root><plug id='12'><report><issue value='0' title='twelve'/></report></plug>"
-             L"<plug id='13'><report><issue value='0' title='first'/></report></plug>"
-             L"<plug id='13'><report><issue value='0' title='second'/></report></plug></root>");
+    Template(
+        L"<root><plug id='12'><report><issue value='0' title='twelve'/></report></plug>"
+        L"<plug id='13'><report><issue value='0' title='first'/></report></plug>"
+        L"<plug id='13'><report><issue value='0' title='second'/></report></plug></root>");
     ASSERT_EQ(1u, m_object->ReportItems().count(0));
     EXPECT_NE(std::wstring::npos, m_object->ReportItems().at(0).find(L"title=\"first\""));
 }
@@ -88,9 +89,10 @@ TEST_F(Report, NoIssueForKeyZeroKeepsTheReportEmpty) {
 }
 
 TEST_F(Report, ItemsStayWellFormedWhateverTheTextsHold) {
-    Template(L"<r><plug id='13'><report>"
-             L"<issue value='0' title='Get &quot;%s&quot; &amp; more &lt;now&gt;' msg='%d %x %'/>"
-             L"</report></plug></r>");
+    Template(
+        L"<r><plug id='13'><report>"
+        L"<issue value='0' title='Get &quot;%s&quot; &amp; more &lt;now&gt;' msg='%d %x %'/>"
+        L"</report></plug></r>");
     Add(0, L"a", L"Tom & Jerry <\"1\"> 100%s");
     Response();
     CXmlDocHolder doc;
