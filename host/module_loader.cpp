@@ -26,11 +26,6 @@ std::wstring Hex(unsigned long value) {
 
 }  // namespace
 
-void PluginObject::Reset() noexcept {
-    if (m_object) m_object->Release();
-    m_object = nullptr;
-}
-
 std::wstring DefaultModulePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -74,7 +69,7 @@ HostExitCode LoadPlugin(const std::wstring& path, LoadedPlugin& plugin, std::wst
     }
     const HRESULT result = query(WARESEEK_PLUGIN_ID, plugin.object.Receive());
     if (result != S_OK || !plugin.object) {
-        plugin.object.Abandon();
+        plugin.object.Detach();  // a refused call may leave anything there
         error = L"module '" + path + L"' refused plug-in number " + std::to_wstring(WARESEEK_PLUGIN_ID) +
                 L" (HRESULT " + Hex(static_cast<unsigned long>(result)) + L")";
         return kExitRefused;

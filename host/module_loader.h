@@ -7,37 +7,15 @@
 #include <string>
 
 #include "exit_codes.h"
+#include "support/com_ptr.h"
 #include "support/win_owners.h"
 #include "wareseek/plugin_api.h"
-
-// Owns one plug-in object; Release at scope end.
-class PluginObject {
-public:
-    PluginObject() = default;
-    ~PluginObject() { Reset(); }
-    PluginObject(const PluginObject&) = delete;
-    PluginObject& operator=(const PluginObject&) = delete;
-
-    IPCCheckPluginObject* Get() const noexcept { return m_object; }
-    IPCCheckPluginObject* operator->() const noexcept { return m_object; }
-    explicit operator bool() const noexcept { return m_object != nullptr; }
-    IPCCheckPluginObject** Receive() noexcept {
-        Reset();
-        return &m_object;
-    }
-    void Reset() noexcept;
-    // Forgets the pointer without releasing it: for a value a failed call left.
-    void Abandon() noexcept { m_object = nullptr; }
-
-private:
-    IPCCheckPluginObject* m_object = nullptr;
-};
 
 // A module and the object it gave. Members end in reverse order, so the
 // object goes before its module.
 struct LoadedPlugin {
     UniqueModule module;
-    PluginObject object;
+    ComPtr<IPCCheckPluginObject> object;  // Release at scope end, like a COM object
 };
 
 // The full path of wareseek.dll in this program's own folder ("" on failure).

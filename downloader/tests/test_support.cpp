@@ -3,8 +3,6 @@
 #include "support/xml_text.h"
 
 namespace zqd_test {
-namespace {}  // namespace
-
 std::wstring FileUrl(const std::wstring& path) {
     std::wstring url = L"file:///" + path;
     for (wchar_t& c : url) {
@@ -21,15 +19,11 @@ std::wstring RequestDocument(const std::wstring& target, const std::wstring& md5
     return document + L"</InsideParam>";
 }
 
-DownloadModule::DownloadModule() : module_(LoadLibraryW((ProgramFolder() + L"\\..\\stage\\zqdownload.dll").c_str())) {
+DownloadModule::DownloadModule() : module_(LoadLibraryW((StageFolder() + L"\\zqdownload.dll").c_str())) {
     if (module_) {
-        function_ =
-            reinterpret_cast<DownloadPackageFn>(reinterpret_cast<void*>(GetProcAddress(module_, "DownloadPackage")));
+        function_ = reinterpret_cast<DownloadPackageFn>(
+            reinterpret_cast<void*>(GetProcAddress(module_.Get(), "DownloadPackage")));
     }
-}
-
-DownloadModule::~DownloadModule() {
-    if (module_) FreeLibrary(module_);
 }
 
 int DownloadModule::Download(const wchar_t* document) const {

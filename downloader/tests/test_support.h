@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/win_owners.h"
 #include "test_files.h"
 #include "wareseek/download_api.h"
 
@@ -30,7 +31,6 @@ std::wstring RequestDocument(const std::wstring& target, const std::wstring& md5
 class DownloadModule {
 public:
     DownloadModule();
-    ~DownloadModule();
     DownloadModule(const DownloadModule&) = delete;
     DownloadModule& operator=(const DownloadModule&) = delete;
 
@@ -38,7 +38,7 @@ public:
     int Download(const wchar_t* document) const;
 
 private:
-    HMODULE module_ = nullptr;
+    UniqueModule module_;
     DownloadPackageFn function_ = nullptr;
 };
 

@@ -63,14 +63,23 @@ void CreateFolders(const std::wstring& path) {
     }
 }
 
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
+namespace {
+
+// Creates the folders a file at path needs.
+void CreateParentFolders(const std::wstring& path) {
     const size_t cut = path.find_last_of(L'\\');
     if (cut != std::wstring::npos) CreateFolders(path.substr(0, cut));
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create test file");
+}
+
+}  // namespace
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    CreateParentFolders(path);
+    UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw std::runtime_error("cannot create test file");
     DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 void WriteUtf8File(const std::wstring& path, const std::wstring& text) {
@@ -78,14 +87,12 @@ void WriteUtf8File(const std::wstring& path, const std::wstring& text) {
 }
 
 std::string ReadBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string bytes;
     char chunk[65536];
     DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-    CloseHandle(file);
+    while (file && ReadFile(file.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
     return bytes;
 }
 
@@ -94,8 +101,7 @@ bool FileExists(const std::wstring& path) {
 }
 
 bool CopyFileTo(const std::wstring& from, const std::wstring& to) {
-    const size_t cut = to.find_last_of(L'\\');
-    if (cut != std::wstring::npos) CreateFolders(to.substr(0, cut));
+    CreateParentFolders(to);
     return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
 }
 
