@@ -1,7 +1,7 @@
 #include "downloader.h"
 
-#include "atomic_file.h"
 #include "md5.h"
+#include "support/file_bytes.h"
 
 namespace zqd {
 

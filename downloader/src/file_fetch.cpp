@@ -2,10 +2,8 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <algorithm>
-
 #include "fetch.h"
-#include "support/win_owners.h"
+#include "support/file_bytes.h"
 
 namespace zqd {
 namespace {
@@ -18,31 +16,12 @@ std::optional<std::wstring> PathFromUrl(const std::wstring& url) {
     return path;
 }
 
-bool ReadAll(HANDLE file, std::string& contents) {
-    std::size_t done = 0;
-    while (done < contents.size()) {
-        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(contents.size() - done, 1u << 20));
-        DWORD read = 0;
-        if (!ReadFile(file, &contents[done], wanted, &read, nullptr) || read == 0) return false;
-        done += read;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::optional<std::string> FetchFileUrl(const std::wstring& url, const FetchLimits& limits) {
     const std::optional<std::wstring> path = PathFromUrl(url);
     if (!path) return std::nullopt;
-    UniqueFile file(CreateFileW(path->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.Get(), &size)) return std::nullopt;
-    if (static_cast<unsigned long long>(size.QuadPart) > limits.maxBytes) return std::nullopt;
-
-    std::string contents(static_cast<std::size_t>(size.QuadPart), '\0');
-    if (!ReadAll(file.Get(), contents)) return std::nullopt;
-    return contents;
+    return ReadFileBytes(*path, limits.maxBytes);
 }
 
 }  // namespace zqd

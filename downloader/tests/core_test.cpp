@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "atomic_file.h"
+#include "support/file_bytes.h"
 #include "download_request.h"
 #include "fetch.h"
 #include "http_test_server.h"
@@ -117,14 +117,14 @@ protected:
 
 TEST_F(ReplaceFileTest, ReplacesTheContentsAndLeavesNoTemporaryFile) {
     zqd_test::WriteBytes(target, "a much longer old content");
-    ASSERT_TRUE(zqd::ReplaceFileAtomically(target, "new"));
+    ASSERT_TRUE(ReplaceFileAtomically(target, "new"));
     EXPECT_EQ(zqd_test::ReadBytes(target), "new");
     EXPECT_EQ(folder.Names(), Names{L"target.xml"});
 }
 
 TEST_F(ReplaceFileTest, LeavesAnUnreplaceableTargetAlone) {
     ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
-    EXPECT_FALSE(zqd::ReplaceFileAtomically(target, "new"));
+    EXPECT_FALSE(ReplaceFileAtomically(target, "new"));
     EXPECT_EQ(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD{FILE_ATTRIBUTE_DIRECTORY});
     EXPECT_EQ(folder.Names(), Names{L"target.xml"});
 }

@@ -1,4 +1,4 @@
-#include "atomic_file.h"
+#include "support/file_bytes.h"
 
 #include <windows.h>
 
@@ -7,7 +7,6 @@
 
 #include "support/win_owners.h"
 
-namespace zqd {
 namespace {
 
 // Deletes the file it names unless Keep() was called.
@@ -57,9 +56,18 @@ bool WriteContents(const std::wstring& path, const std::string& bytes) {
     return FlushFileBuffers(file.Get()) != FALSE;
 }
 
-}  // namespace
+bool ReadAll(HANDLE file, std::string& contents) {
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(contents.size() - done, 1u << 20));
+        DWORD read = 0;
+        if (!ReadFile(file, &contents[done], wanted, &read, nullptr) || read == 0) return false;
+        done += read;
+    }
+    return true;
+}
 
-bool ReplaceFileAtomically(const std::wstring& target, const std::string& bytes) {
+bool WriteAtomically(const std::wstring& target, const std::string& bytes, DWORD moveFlags) {
     const std::optional<std::wstring> full = FullPath(target);
     if (!full) return false;
     const std::wstring folder = FolderOf(*full);
@@ -68,10 +76,29 @@ bool ReplaceFileAtomically(const std::wstring& target, const std::string& bytes)
 
     TempFile temp(tempName);
     if (!WriteContents(temp.Path(), bytes)) return false;
-    if (!MoveFileExW(temp.Path().c_str(), full->c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExW(temp.Path().c_str(), full->c_str(), moveFlags | MOVEFILE_WRITE_THROUGH))
         return false;
     temp.Keep();
     return true;
 }
 
-}  // namespace zqd
+}  // namespace
+
+std::optional<std::string> ReadFileBytes(const std::wstring& path, std::size_t maxBytes) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.Get(), &size)) return std::nullopt;
+    if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) return std::nullopt;
+    std::string contents(static_cast<std::size_t>(size.QuadPart), '\0');
+    if (!ReadAll(file.Get(), contents)) return std::nullopt;
+    return contents;
+}
+
+bool ReplaceFileAtomically(const std::wstring& target, const std::string& bytes) {
+    return WriteAtomically(target, bytes, MOVEFILE_REPLACE_EXISTING);
+}
+
+bool CreateFileAtomically(const std::wstring& target, const std::string& bytes) {
+    return WriteAtomically(target, bytes, 0);
+}

@@ -1,0 +1,19 @@
+#pragma once
+// Whole-file reads and all-or-nothing writes, shared by the module, the host
+// and the download module: readers of a file written here see either the old
+// contents or the new, never a half-written file.
+#include <cstddef>
+#include <optional>
+#include <string>
+
+// The file's bytes, or nothing when it can't be opened or read, or holds more
+// than maxBytes.
+std::optional<std::string> ReadFileBytes(const std::wstring& path, std::size_t maxBytes);
+
+// Writes bytes to a temporary file beside target, then moves it over target.
+// On failure target is untouched and the temporary file is gone.
+bool ReplaceFileAtomically(const std::wstring& target, const std::string& bytes);
+
+// The same, but only when target does not exist yet: the file appears with its
+// whole contents or not at all.
+bool CreateFileAtomically(const std::wstring& target, const std::string& bytes);
