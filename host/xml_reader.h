@@ -8,20 +8,7 @@
 #include <string>
 #include <vector>
 
-// COM on the calling thread for this object's life; uninitialised only when
-// this object's CoInitialize succeeded.
-class ComApartment {
-public:
-    ComApartment() : m_result(CoInitialize(nullptr)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(m_result)) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    HRESULT m_result;
-};
+#include "support/com_apartment.h"
 
 // One element's attributes by name.
 struct XmlElement {

@@ -1,5 +1,5 @@
 // Owners for the COM resources used to read the request document: the
-// apartment, interface pointers, BSTRs and VARIANTs.
+// apartment and interface pointers (shared), BSTRs and VARIANTs.
 #ifndef ZQDOWNLOAD_COM_OWNERS_H
 #define ZQDOWNLOAD_COM_OWNERS_H
 
@@ -10,24 +10,10 @@
 #include <new>
 #include <string>
 
+#include "support/com_apartment.h"
 #include "support/com_ptr.h"
 
 namespace zqd {
-
-// Enters a single-threaded apartment for the scope. Only an S_OK entry is
-// undone: when the thread was already initialised the caller owns COM.
-class ComApartment {
-public:
-    ComApartment() : result_(CoInitialize(nullptr)) {}
-    ~ComApartment() {
-        if (result_ == S_OK) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    HRESULT result_;
-};
 
 class Bstr {
 public:

@@ -18,16 +18,10 @@ bool CreateDocument(const CLSID& clsid, ComPtr<IXMLDOMDocument2>& doc) {
 }  // namespace
 
 CXmlDocHolder::CXmlDocHolder() {
-    // S_FALSE / RPC_E_CHANGED_MODE: COM was already up on this thread, leave it be.
-    // Any other failure: we did not initialise it, so we must not uninitialise it.
-    m_bUninitCom = CoInitialize(nullptr) == S_OK;
     if (!CreateDocument(kClsidDomDocument, m_pDoc)) CreateDocument(kClsidDomDocument26, m_pDoc);
 }
 
-CXmlDocHolder::~CXmlDocHolder() {
-    m_pDoc.Reset();  // the document goes before COM does
-    if (m_bUninitCom) CoUninitialize();
-}
+CXmlDocHolder::~CXmlDocHolder() = default;  // the document goes before COM does
 
 bool CXmlDocHolder::LoadXml(const wchar_t* text) {
     if (!m_pDoc || !text) return false;

@@ -14,11 +14,13 @@
 #include <cstdint>
 #include <string>
 
+#include "support/com_apartment.h"
 #include "support/com_owners.h"
 
 // One document for the span of one operation. Initialises COM on the calling
-// thread for that span and uninitialises it only if this holder's
-// CoInitialize was the one that did it.
+// thread for that span and balances every successful initialisation, so the
+// thread's COM state after the holder is what it was before. A thread already
+// in the multithreaded apartment is left there, and documents work in it too.
 class CXmlDocHolder {
 public:
     CXmlDocHolder();
@@ -32,8 +34,8 @@ public:
     bool GetXml(ComString& out);        // serialises the document; out untouched without one
 
 private:
+    ComApartment m_apartment;  // declared first: COM outlives the document
     ComPtr<IXMLDOMDocument2> m_pDoc;
-    BOOL m_bUninitCom = FALSE;
 };
 
 // Wraps one element node. Without a node (or without an element interface)

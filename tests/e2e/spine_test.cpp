@@ -1,6 +1,9 @@
 // The plug-in's surface through the real DLL: the export, the object's four
 // operations and the request/response protocol.
 #include <gtest/gtest.h>
+#include <objbase.h>
+
+#include <thread>
 
 #include "staged_module.h"
 
@@ -102,6 +105,34 @@ TEST_F(Spine, RequestBeforeRegistrationCallsNothing) {
     EXPECT_EQ(0, object->HandleRequest(Request(L"QUERY").c_str()));
     EXPECT_TRUE(CallbackLog::Calls().empty());
     object->Release();
+}
+
+// register + "QUERY" + release on a thread of the host's own, run to its end.
+void RegisterQueryRelease(StagedModule& module) {
+    ObjectHolder object(module.NewRegisteredObject());
+    ASSERT_NE(nullptr, object.Get());
+    EXPECT_EQ(0, object->HandleRequest(Request(L"QUERY").c_str()));
+}
+
+TEST_F(Spine, HostThreadsKeepTheirComApartment) {
+    m_module.WriteOwnCatalogue(L"<Product GUID='g' name='n' productType='2'/>");
+    std::thread([this] {
+        RegisterQueryRelease(m_module);
+        EXPECT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED)) << "no apartment left behind";
+        CoUninitialize();
+    }).join();
+    std::thread([this] {
+        ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+        RegisterQueryRelease(m_module);
+        EXPECT_EQ(S_FALSE, CoInitializeEx(nullptr, COINIT_MULTITHREADED)) << "still in the multithreaded apartment";
+        CoUninitialize();
+        CoUninitialize();
+    }).join();
+    ASSERT_EQ(2u, CallbackLog::Calls().size());
+    for (const CallbackCall& call : CallbackLog::Calls()) {
+        EXPECT_EQ(0, call.status);
+        EXPECT_EQ((std::vector<ListedItem>{{L"n", L"g", 0, 2}}), ParseItems(call.response));
+    }
 }
 
 }  // namespace

@@ -145,6 +145,12 @@ TEST(XmlLayerCom, HolderLeavesTheCallersComAlone) {
         ASSERT_EQ(S_OK, CoInitialize(nullptr));
         { CXmlDocHolder nested; }
         EXPECT_EQ(S_FALSE, CoInitialize(nullptr)) << "COM must still be initialised on the caller's thread";
+        CoUninitialize();
+        CoUninitialize();
+        // Only if the holder gave back every reference it took is the thread
+        // now free to choose another apartment.
+        EXPECT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+        CoUninitialize();
     });
 }
 
