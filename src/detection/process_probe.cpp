@@ -58,8 +58,9 @@ bool TakeProcessSnapshot(ProductManager& manager) {
     return true;
 }
 
-// Full path of the process's main executable, empty when it can't be read.
-std::wstring MainModulePath(DWORD processId) {
+// Path of the process's first module, read from its module list; empty when
+// the process can't be opened or its modules can't be read.
+std::wstring FirstModulePath(DWORD processId) {
     UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (!process) return std::wstring();
     HMODULE modules[1024] = {};
@@ -68,6 +69,24 @@ std::wstring MainModulePath(DWORD processId) {
     wchar_t path[MAX_PATH] = {};
     if (GetModuleFileNameExW(process.Get(), modules[0], path, MAX_PATH) == 0) return std::wstring();
     return path;
+}
+
+// Path of the process's image as the system records it. This answers where
+// the module list does not: a 32-bit process cannot list the modules of a
+// 64-bit one (error 299), and protected processes grant only limited access.
+std::wstring ImagePath(DWORD processId) {
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) return std::wstring();
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    if (!QueryFullProcessImageNameW(process.Get(), 0, path, &length)) return std::wstring();
+    return std::wstring(path, length);
+}
+
+// Full path of the process's main executable, empty when it can't be read.
+std::wstring MainModulePath(DWORD processId) {
+    std::wstring path = FirstModulePath(processId);
+    return path.empty() ? ImagePath(processId) : path;
 }
 
 }  // namespace

@@ -206,6 +206,16 @@ TEST_F(ProcessProbe, FindsARunningProcessByItsExactImageName) {
     EXPECT_EQ(0, Probe(L""));
 }
 
+// services.exe always runs; on 64-bit Windows it is a 64-bit process, whose
+// module list a 32-bit process cannot read.
+TEST_F(ProcessProbe, FindsSystemProcessesOfEitherBitness) {
+    EXPECT_EQ(1, Probe(L"services.exe"));
+    EXPECT_EQ(0, m_type);
+    const std::wstring tail = L"\\system32\\services.exe";
+    ASSERT_GT(m_found.size(), tail.size());
+    EXPECT_EQ(0, _wcsicmp(tail.c_str(), m_found.c_str() + m_found.size() - tail.size())) << ToUtf8(m_found);
+}
+
 TEST_F(ProcessProbe, SnapshotIsReusedUntilEmptied) {
     EXPECT_EQ(0, Probe(m_name));
     ASSERT_FALSE(m_manager.processIds.empty());
