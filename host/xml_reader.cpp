@@ -4,12 +4,9 @@
 #include <oleauto.h>
 
 #include "support/com_ptr.h"
+#include "support/xml_parser.h"
 
 namespace {
-
-// The version-independent MSXML DOM document and its IXMLDOMDocument2 face.
-const CLSID kDomDocumentClass = {0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
-const IID kDomDocument2Interface = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
 // Owns one BSTR.
 class BStr {
@@ -65,16 +62,10 @@ std::wstring XmlElement::Get(const wchar_t* name) const {
 
 XmlResult SelectElements(const std::wstring& text, const wchar_t* xpath, std::vector<XmlElement>& elements) {
     ComPtr<IXMLDOMDocument2> document;
-    if (FAILED(CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER, kDomDocument2Interface,
-                                reinterpret_cast<void**>(document.Receive()))) ||
-        !document) {
-        return XmlResult::NoParser;
-    }
-    document->put_async(VARIANT_FALSE);
+    if (!CreateXmlDocument(kDomDocumentClass, document)) return XmlResult::NoParser;
     SelectXPath(document.Get());
-    VARIANT_BOOL loaded = VARIANT_FALSE;
     const BStr source(text);
-    if (document->loadXML(source.Get(), &loaded) != S_OK || loaded != VARIANT_TRUE) return XmlResult::NotXml;
+    if (!ParseXmlText(document.Get(), source.Get())) return XmlResult::NotXml;
 
     ComPtr<IXMLDOMNodeList> nodes;
     const BStr query(xpath);

@@ -4,14 +4,10 @@
 #include <msxml2.h>
 
 #include "com_owners.h"
+#include "support/xml_parser.h"
 
 namespace zqd {
 namespace {
-
-// MSXML's version-independent DOMDocument and IXMLDOMDocument2, spelt out so
-// that no import library has to provide them.
-const CLSID kClsidDomDocument = {0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
-const IID kIidDomDocument2 = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
 std::wstring Trim(const std::wstring& text) {
     const wchar_t* blanks = L" \t\r\n";
@@ -23,16 +19,9 @@ std::wstring Trim(const std::wstring& text) {
 // A parsed document, or an empty pointer when the text is not well formed.
 ComPtr<IXMLDOMDocument2> LoadDocument(const wchar_t* text) {
     ComPtr<IXMLDOMDocument2> document;
-    if (FAILED(CoCreateInstance(kClsidDomDocument, nullptr, CLSCTX_INPROC_SERVER, kIidDomDocument2,
-                                reinterpret_cast<void**>(document.Receive()))))
-        return document;
-    // Parse in place only: no asynchronous load, no external resources.
-    document->put_async(VARIANT_FALSE);
-    document->put_validateOnParse(VARIANT_FALSE);
-    document->put_resolveExternals(VARIANT_FALSE);
+    if (!CreateXmlDocument(kDomDocumentClass, document)) return document;
     Bstr xml(text);
-    VARIANT_BOOL loaded = VARIANT_FALSE;
-    if (FAILED(document->loadXML(xml.Get(), &loaded)) || loaded != VARIANT_TRUE) document.Reset();
+    if (!ParseXmlText(document.Get(), xml.Get())) document.Reset();
     return document;
 }
 

@@ -2,23 +2,16 @@
 
 #include <cwchar>
 
+#include "support/xml_parser.h"
+
 namespace {
 
-const CLSID kClsidDomDocument = {0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
-const CLSID kClsidDomDocument26 = {0xF5078F1B, 0xC551, 0x11D3, {0x89, 0xB9, 0x00, 0x00, 0xF8, 0x1F, 0xE2, 0x21}};
-const IID kIidXmlDomDocument2 = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 const IID kIidXmlDomElement = {0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
-
-bool CreateDocument(const CLSID& clsid, ComPtr<IXMLDOMDocument2>& doc) {
-    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, kIidXmlDomDocument2,
-                                  reinterpret_cast<void**>(doc.Receive()));
-    return SUCCEEDED(hr) && doc;
-}
 
 }  // namespace
 
 CXmlDocHolder::CXmlDocHolder() {
-    if (!CreateDocument(kClsidDomDocument, m_pDoc)) CreateDocument(kClsidDomDocument26, m_pDoc);
+    if (!CreateXmlDocument(kDomDocumentClass, m_pDoc)) CreateXmlDocument(kDomDocument26Class, m_pDoc);
 }
 
 CXmlDocHolder::~CXmlDocHolder() = default;  // the document goes before COM does
@@ -26,18 +19,14 @@ CXmlDocHolder::~CXmlDocHolder() = default;  // the document goes before COM does
 bool CXmlDocHolder::LoadXml(const wchar_t* text) {
     if (!m_pDoc || !text) return false;
     ComString source(text);
-    VARIANT_BOOL parsed = VARIANT_FALSE;
-    HRESULT hr = m_pDoc->loadXML(source.Get(), &parsed);
-    return SUCCEEDED(hr) && parsed != VARIANT_FALSE;
+    return ParseXmlText(m_pDoc.Get(), source.Get());
 }
 
 bool CXmlDocHolder::Load(const wchar_t* path) {
     if (!m_pDoc) return false;
     ComVariant location;
     ComVariant::SetString(location.Ref(), path);
-    VARIANT_BOOL parsed = VARIANT_FALSE;
-    HRESULT hr = m_pDoc->load(location.Ref(), &parsed);
-    return SUCCEEDED(hr) && parsed != VARIANT_FALSE;
+    return ParseXmlFile(m_pDoc.Get(), location.Ref());
 }
 
 IXMLDOMNode* CXmlDocHolder::GetRootNode() {

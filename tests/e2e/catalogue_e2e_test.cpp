@@ -52,4 +52,33 @@ TEST_F(CatalogueThroughModule, ListsProductsInGroupAndGuidOrderWithTextsEscaped)
     EXPECT_EQ(expected, Query(object.Get()));
 }
 
+// Entities are refused wherever they come from: a catalogue fetched over plain
+// HTTP must not pull a local file's text into the answer, nor a request keep
+// the host's thread busy expanding entities.
+TEST_F(CatalogueThroughModule, DocumentsWithEntitiesYieldNothing) {
+    TempFolder secret;
+    WriteUtf8File(secret.Sub(L"secret.txt"), L"TOPSECRET");
+    const std::wstring products = L"<Products><Product GUID='e' name='&e;' productType='0'><Detail>&e;</Detail>"
+                                  L"</Product><Product GUID='plain' name='Plain' productType='0'/></Products>";
+    const std::wstring internal = L"<!DOCTYPE Products [<!ENTITY e 'Entity'>]>";
+    const std::wstring external = L"<!DOCTYPE Products [<!ENTITY e SYSTEM '" + secret.Sub(L"secret.txt") + L"'>]>";
+    for (const std::wstring& doctype : {internal, external}) {
+        WriteUtf8File(m_module.ProductCfg(StagedModule::OwnCatalogueName()), L"<?xml version='1.0'?>" + doctype + products);
+        ObjectHolder object(m_module.NewRegisteredObject());
+        EXPECT_TRUE(Query(object.Get()).empty()) << ToUtf8(doctype);
+        EXPECT_EQ(std::wstring::npos, CallbackLog::Calls().at(0).response.find(L"TOPSECRET"));
+    }
+
+    std::wstring laughs = L"<!DOCTYPE Request [<!ENTITY a0 'lol'>";
+    for (int level = 1; level <= 12; ++level) {
+        const std::wstring previous = L"&a" + std::to_wstring(level - 1) + L";";
+        laughs += L"<!ENTITY a" + std::to_wstring(level) + L" '" + previous + previous + previous + previous + L"'>";
+    }
+    laughs += L"]><Request id='&a12;' cmd='QUERY'/>";
+    ObjectHolder object(m_module.NewRegisteredObject());
+    CallbackLog::Reset();
+    EXPECT_EQ(1, object->HandleRequest(laughs.c_str()));
+    EXPECT_TRUE(CallbackLog::Calls().empty());
+}
+
 }  // namespace

@@ -5,6 +5,8 @@
 #include <thread>
 
 #include "support/xml_document.h"
+#include "support/xml_parser.h"
+#include "test_files.h"
 
 namespace {
 
@@ -132,6 +134,58 @@ TEST(XmlLayerBuild, MalformedTextAndMissingFilesDoNotLoad) {
     EXPECT_FALSE(doc.LoadXml(L"not xml"));
     EXPECT_FALSE(doc.LoadXml(nullptr));
     EXPECT_FALSE(doc.Load(L"C:\\no\\such\\file.xml"));
+}
+
+// A document's text in the byte form of one encoding, byte-order mark first.
+std::string Encode(const std::wstring& text, const char* mark, size_t unitBytes, bool bigEndian) {
+    std::string bytes = mark;
+    for (wchar_t c : text) {
+        for (size_t i = 0; i < unitBytes; ++i) {
+            const size_t shift = 8 * (bigEndian ? unitBytes - 1 - i : i);
+            bytes += static_cast<char>(shift < 16 ? (c >> shift) & 0xFF : 0);
+        }
+    }
+    return bytes;
+}
+
+TEST(XmlLayerSafety, DocumentsWithADoctypeAreRefusedInEveryEncoding) {
+    const std::wstring comment = L"<!-- " + std::wstring(10000, L'c') + L" <!DOCTYPE in a comment> -->";
+    const std::wstring clean = L"<?xml version='1.0'?>" + comment + L"<?pi x?>\r\n<Products><P n='1'/></Products>";
+    const std::wstring doctype = L"<?xml version='1.0'?>" + comment + L"<!DOCTYPE Products [<!ENTITY e 'x'>]>" +
+                                 L"<Products><P n='&e;'/></Products>";
+    struct Form {
+        const char* name;
+        const char* mark;
+        size_t unitBytes;
+        bool bigEndian;
+    };
+    const Form forms[] = {{"utf-8", "", 1, false},          {"utf-8 bom", "\xEF\xBB\xBF", 1, false},
+                          {"utf-16le", "", 2, false},       {"utf-16le bom", "\xFF\xFE", 2, false},
+                          {"utf-16be bom", "\xFE\xFF", 2, true}};
+    TempFolder folder;
+    for (const Form& form : forms) {
+        const std::wstring path = folder.Sub(L"doc.xml");
+        WriteBytes(path, Encode(clean, form.mark, form.unitBytes, form.bigEndian));
+        EXPECT_TRUE(CXmlDocHolder().Load(path.c_str())) << form.name;
+        WriteBytes(path, Encode(doctype, form.mark, form.unitBytes, form.bigEndian));
+        EXPECT_FALSE(CXmlDocHolder().Load(path.c_str())) << form.name;
+    }
+    EXPECT_TRUE(CXmlDocHolder().LoadXml(clean.c_str()));
+    EXPECT_FALSE(CXmlDocHolder().LoadXml(doctype.c_str()));
+    EXPECT_FALSE(CXmlDocHolder().LoadXml((L"\xFEFF \r\n<!DOCTYPE a><a/>")));
+}
+
+TEST(XmlLayerSafety, PrologsTheParserMightReadDifferentlyAreRefused) {
+    EXPECT_TRUE(TextPrologRefused(L"<?xml version='1.0'?><!doctype a><a/>"));
+    EXPECT_TRUE(TextPrologRefused(L"<!-- open --><![CDATA[x]]><a/>"));
+    EXPECT_TRUE(TextPrologRefused(L"junk<a/>"));
+    EXPECT_FALSE(TextPrologRefused(L"<?xml version='1.0'?><!-- --><a><!DOCTYPE later/></a>"));
+    TempFolder folder;
+    const std::wstring path = folder.Sub(L"utf7.xml");
+    WriteBytes(path, "<?xml version='1.0' encoding='UTF-7'?><!-- +AC0-+AC0APgA8ACE-DOCTYPE a -->\n<a/>");
+    EXPECT_TRUE(FilePrologRefused(path.c_str())) << "UTF-7 hides what its prolog holds";
+    WriteBytes(path, "\x4C\x6F\xA7\x94\x93\x40\x6F\x6E\x4C\x5A\xC4\xD6\xC3");  // EBCDIC "<?xml ?><!DOC"
+    EXPECT_TRUE(FilePrologRefused(path.c_str()));
 }
 
 // Each case runs on a thread of its own, so COM starts uninitialised there.

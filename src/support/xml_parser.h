@@ -1,0 +1,44 @@
+#pragma once
+// Creating and loading MSXML documents safely, in one place for the module,
+// the host and the download module. Catalogues arrive over plain HTTP and
+// requests from any host, so no document may make the parser fetch anything,
+// expand entities or run on after load returns:
+// - every document loads synchronously (async off), without validation and
+//   without resolving externals, and refuses DTDs (ProhibitDTD);
+// - before parsing, a document whose prolog (the text before its first
+//   element, in whatever encoding a file uses) holds a DOCTYPE is refused
+//   here as well, since not every MSXML honours ProhibitDTD (Wine's accepts
+//   the property and ignores it). Callers see such a document as one that
+//   does not load.
+#include <windows.h>
+#include <msxml2.h>
+
+#include <string_view>
+
+#include "support/com_ptr.h"
+
+// MSXML's version-independent DOMDocument, its 2.6 fallback, and the
+// IXMLDOMDocument2 interface, spelt out so no import library must have them.
+extern const CLSID kDomDocumentClass;
+extern const CLSID kDomDocument26Class;
+extern const IID kDomDocument2Interface;
+
+// A new document of documentClass, set up as above; false when the class
+// cannot be created.
+bool CreateXmlDocument(const CLSID& documentClass, ComPtr<IXMLDOMDocument2>& document);
+
+// Parses text into document; false when it is not well-formed or has a DOCTYPE.
+bool ParseXmlText(IXMLDOMDocument2* document, BSTR text);
+
+// Parses the file whose path location holds (VT_BSTR); false when it can't be
+// read, is not well-formed or has a DOCTYPE.
+bool ParseXmlFile(IXMLDOMDocument2* document, const VARIANT& location);
+
+// True when the prolog of text (UTF-16) holds a DOCTYPE or anything else that
+// may not stand before the first element; what comes later is the parser's.
+bool TextPrologRefused(std::wstring_view text);
+
+// The same for a file's bytes in any encoding the parser may detect: UTF-8,
+// UTF-16 and UTF-32 with or without a byte-order mark, EBCDIC, and the
+// single-byte and multi-byte code pages that keep ASCII's characters.
+bool FilePrologRefused(const wchar_t* path);
