@@ -75,9 +75,15 @@ const wchar_t* CatalogueFileName() {
     return g_bIsWow64 ? L"SMBPlugins_x64.xml" : L"SMBPlugins_x86.xml";
 }
 
-bool ProductManager::LoadCatalogue() {
+std::wstring CataloguePath() {
     std::wstring path = ModuleFolder();
-    if (!JoinPath(path, L"ProductCfg") || !JoinPath(path, CatalogueFileName())) {
+    if (!JoinPath(path, L"ProductCfg") || !JoinPath(path, CatalogueFileName())) return std::wstring();
+    return path;
+}
+
+bool ProductManager::LoadCatalogue() {
+    const std::wstring path = CataloguePath();
+    if (path.empty()) {
         Clear();
         return false;
     }

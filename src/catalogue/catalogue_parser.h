@@ -15,3 +15,6 @@ void ReadProcessMethod(CXmlNodeWrapper& method, std::vector<std::wstring>& param
 
 // File name of the catalogue for this process: the x64 one under WOW64.
 const wchar_t* CatalogueFileName();
+// Its full path in ProductCfg beside the module; empty when the module's
+// folder is unknown or the path would pass the platform's limit.
+std::wstring CataloguePath();

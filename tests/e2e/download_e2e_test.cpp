@@ -19,6 +19,8 @@ protected:
         m_server.Serve("/x86.xml", 200, CatalogueBytes("fresh-x86"));
         m_server.Serve("/x64.xml", 200, CatalogueBytes("fresh-x64"));
         m_server.Serve("/broken.xml", 500, "server error");
+        m_server.Serve("/portal.xml", 200, "<!DOCTYPE html><html><body>Sign in<br></body></html>");
+        m_server.Serve("/portal-xhtml.xml", 200, "<html><body>Sign in<br></body></html>");
         ASSERT_TRUE(m_server.Start());
         m_module.WriteOwnCatalogue(L"<Product GUID='old' name='old' productType='2'/>");
     }
@@ -72,6 +74,22 @@ TEST_F(DownloadThroughModule, FailedDownloadsKeepTheCatalogueAlreadyThere) {
     m_module.InstallDownloader(Downloader());
     EXPECT_EQ(std::vector<std::wstring>{L"old"}, QueryWith(object.Get(), L"1")) << "server error";
     EXPECT_EQ(1u, m_server.Requests().size());
+}
+
+TEST_F(DownloadThroughModule, ADownloadThatDoesNotLoadGivesTheOldFileBack) {
+    m_module.InstallDownloader(Downloader());
+    const std::wstring catalogue = m_module.ProductCfg(StagedModule::OwnCatalogueName());
+    const std::string before = ReadBytes(catalogue);
+    ObjectHolder object(m_module.NewRegisteredObject());
+    for (const wchar_t* page : {L"/portal.xml", L"/portal-xhtml.xml"}) {
+        PointAt(page, page);
+        EXPECT_EQ(std::vector<std::wstring>{L"old"}, QueryWith(object.Get(), L"1")) << ToUtf8(page);
+        EXPECT_EQ(before, ReadBytes(catalogue));
+    }
+    EXPECT_EQ(2u, m_server.Requests().size());
+    DeleteFileW(catalogue.c_str());
+    EXPECT_TRUE(QueryWith(object.Get(), L"1").empty());
+    EXPECT_FALSE(FileExists(catalogue)) << "no file before, none after";
 }
 
 TEST_F(DownloadThroughModule, RequestNamesTheOwnFileAndAddressAndLoadsTheModuleEachTime) {
