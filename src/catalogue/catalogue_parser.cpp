@@ -98,11 +98,16 @@ bool ProductManager::LoadCatalogueFile(const std::wstring& path) {
     CXmlNodeWrapper root(document.GetRootNode());
     CXmlNodeListWrapper products(root.SelectNodes(L"./Product"));
     const int count = products.GetCount();
-    for (int i = 0; i < count; ++i) {
-        CXmlNodeWrapper product(products.GetNode(i));
-        uint32_t productType = 0;
-        ProductRecord record = ReadProduct(product, productType);
-        AddProduct(productType, record);
+    try {
+        for (int i = 0; i < count; ++i) {
+            CXmlNodeWrapper product(products.GetNode(i));
+            uint32_t productType = 0;
+            ProductRecord record = ReadProduct(product, productType);
+            AddProduct(productType, record);
+        }
+    } catch (...) {
+        Clear();  // out of memory half-way: no half-read catalogue is kept
+        throw;
     }
     return true;
 }

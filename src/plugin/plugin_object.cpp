@@ -11,8 +11,7 @@ int CPluginObject::RegisterCallback(HostCallback callback, HostContext* context)
     try {
         m_productManager.RefreshCatalogue(0);
     } catch (...) {
-        // Out of memory mid-load: no half-read catalogue is kept.
-        m_productManager.Clear();
+        // Out of memory mid-load: the load has already let go of what it read.
     }
     if (callback) m_callback = callback;
     m_hostContext = context;
@@ -23,11 +22,14 @@ int CPluginObject::RegisterCallback(HostCallback callback, HostContext* context)
 int CPluginObject::HandleRequest(const wchar_t* request) {
     std::wstring response;
     int status = 1;
+    const size_t reportLength = m_reportText.size();
     try {
         if (!ProcessRequest(request, response, status)) return 1;
     } catch (...) {
-        // Out of memory: no half-read catalogue is kept, nothing is called back.
-        m_productManager.Clear();
+        // Out of memory: nothing is called back, and the report loses the items
+        // of the response that was never delivered. The catalogue stays as it
+        // is; a load that failed half-way has already emptied it.
+        m_reportText.resize(reportLength);
         CMLog::GetInstance().Log(L"request abandoned: out of memory");
         return 1;
     }

@@ -1,6 +1,8 @@
 // The report template and the report items appended while building responses.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "plugin/plugin_object.h"
 #include "support/xml_document.h"
 #include "test_files.h"
@@ -122,6 +124,47 @@ TEST_F(Report, EmptyCatalogueGivesAResponseWithoutResult) {
     EXPECT_EQ(L"0", AttributeText(root, L"state"));
     CXmlNodeWrapper result(root.SelectSingleNode(L"Result"));
     EXPECT_FALSE(result.IsValid());
+}
+
+// While it lives, every free stretch of address space of a mebibyte or more
+// is reserved: large allocations fail, small ones still find room.
+class LargeAllocationsFail {
+public:
+    LargeAllocationsFail() {
+        m_blocks.reserve(8192);
+        for (SIZE_T size = 256u << 20; size >= (1u << 20); size /= 2) {
+            while (m_blocks.size() < m_blocks.capacity()) {
+                void* block = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS);
+                if (!block) break;
+                m_blocks.push_back(block);
+            }
+        }
+    }
+    ~LargeAllocationsFail() {
+        for (void* block : m_blocks) VirtualFree(block, 0, MEM_RELEASE);
+    }
+    LargeAllocationsFail(const LargeAllocationsFail&) = delete;
+    LargeAllocationsFail& operator=(const LargeAllocationsFail&) = delete;
+
+private:
+    std::vector<void*> m_blocks;
+};
+
+TEST_F(Report, ResponseAbandonedForWantOfMemoryKeepsCatalogueAndReport) {
+    Template(L"<r><plug id='13'><report><issue value='0' title='%s'/></report></plug></r>");
+    Add(0, L"a", L"small");
+    const std::wstring huge(2u << 20, L'h');  // its copies need fresh address space
+    Add(0, L"b", huge.c_str());
+    const std::wstring report = m_object->ReportText();
+    const std::wstring query = L"<Request cmd='QUERY'/>";
+    int result = 0;
+    {
+        LargeAllocationsFail exhausted;
+        result = m_object->HandleRequest(query.c_str());
+    }
+    EXPECT_EQ(1, result);
+    EXPECT_EQ(2, m_object->Products().GetProductCount()) << "the catalogue read before is kept";
+    EXPECT_EQ(report, m_object->ReportText()) << "no item of the abandoned response stays";
 }
 
 }  // namespace
