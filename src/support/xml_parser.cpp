@@ -148,7 +148,9 @@ bool TextPrologRefused(std::wstring_view text) {
 bool FilePrologRefused(const wchar_t* path) {
     UniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
-    if (!file) return false;  // the parser reports a file it can't open
+    // What can't be read here is not handed to the parser either, which would
+    // take an address as well as a path.
+    if (!file) return true;
     // Most prologs end within the first block; a long comment costs more
     // reads, each twice the last, so the scans add up to a few passes.
     std::string bytes;

@@ -40,5 +40,6 @@ bool TextPrologRefused(std::wstring_view text);
 
 // The same for a file's bytes in any encoding the parser may detect: UTF-8,
 // UTF-16 and UTF-32 with or without a byte-order mark, EBCDIC, and the
-// single-byte and multi-byte code pages that keep ASCII's characters.
+// single-byte and multi-byte code pages that keep ASCII's characters. A file
+// that can't be opened is refused too.
 bool FilePrologRefused(const wchar_t* path);
