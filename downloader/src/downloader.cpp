@@ -8,7 +8,9 @@ namespace zqd {
 bool DownloadToFile(const DownloadRequest& request, const FetchLimits& limits) {
     for (const std::wstring& url : request.urls) {
         const std::optional<std::string> content = FetchUrl(url, limits);
-        if (!content) continue;
+        // An empty answer is never a catalogue: a server that lost the file
+        // must not blank the one already here.
+        if (!content || content->empty()) continue;
         // A mirror with a damaged copy is skipped like an unreachable one.
         if (!request.md5.empty() && !Md5Matches(*content, request.md5)) continue;
         // A write failure would repeat for every other address.

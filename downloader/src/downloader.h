@@ -8,7 +8,7 @@
 namespace zqd {
 
 // Tries each address in order; the first whose content is fetched within the
-// limits and matches the digest (if any) replaces the target file.
+// limits, is not empty and matches the digest (if any) replaces the target file.
 bool DownloadToFile(const DownloadRequest& request, const FetchLimits& limits);
 
 // DownloadPackage's work for one request document.

@@ -6,7 +6,6 @@
 
 namespace {
 
-using zqd_test::FileExists;
 using zqd_test::ReadBytes;
 using zqd_test::RequestDocument;
 using Names = std::vector<std::wstring>;
@@ -96,10 +95,9 @@ TEST_F(DownloadPackageTest, FailsWhenTheTargetFolderIsMissing) {
 
 // The digest in the request: mirrors whose content does not match are skipped.
 TEST_F(DownloadPackageTest, AcceptsAMatchingDigestInAnyCase) {
-    server.Serve("/empty.xml", 200, "");
-    EXPECT_NE(Download({server.Url(L"/empty.xml")}, L"D41D8CD98F00B204E9800998ECF8427E"), 0);
-    EXPECT_EQ(ReadBytes(target), "");
-    EXPECT_TRUE(FileExists(target));
+    server.Serve("/abc.xml", 200, "abc");
+    EXPECT_NE(Download({server.Url(L"/abc.xml")}, L"900150983CD24FB0D6963F7D28E17F72"), 0);
+    EXPECT_EQ(ReadBytes(target), "abc");
 }
 
 TEST_F(DownloadPackageTest, KeepsTheOldFileOnADigestMismatch) {
@@ -110,9 +108,21 @@ TEST_F(DownloadPackageTest, KeepsTheOldFileOnADigestMismatch) {
 }
 
 TEST_F(DownloadPackageTest, SkipsAMirrorWithTheWrongContent) {
+    server.Serve("/abc.xml", 200, "abc");
+    EXPECT_NE(Download({server.Url(L"/good.xml"), server.Url(L"/abc.xml")}, L"900150983cd24fb0d6963f7d28e17f72"), 0);
+    EXPECT_EQ(ReadBytes(target), "abc");
+}
+
+// Empty content, from a server or a file, counts as a failed address.
+TEST_F(DownloadPackageTest, SkipsEmptyContent) {
+    zqd_test::WriteBytes(target, kOldCatalogue);
+    const std::wstring empty = folder.Sub(L"empty.xml");
+    zqd_test::WriteBytes(empty, "");
     server.Serve("/empty.xml", 200, "");
-    EXPECT_NE(Download({server.Url(L"/good.xml"), server.Url(L"/empty.xml")}, L"d41d8cd98f00b204e9800998ecf8427e"), 0);
-    EXPECT_EQ(ReadBytes(target), "");
+    EXPECT_EQ(Download({server.Url(L"/empty.xml"), zqd_test::FileUrl(empty)}), 0);
+    EXPECT_EQ(ReadBytes(target), kOldCatalogue);
+    EXPECT_NE(Download({server.Url(L"/empty.xml"), server.Url(L"/good.xml")}), 0);
+    EXPECT_EQ(ReadBytes(target), kCatalogue);
 }
 
 // 16 MiB is the largest file accepted.
