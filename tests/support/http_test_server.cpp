@@ -128,6 +128,7 @@ struct HttpTestServer::State {
     std::vector<std::thread> connections;
     std::map<std::string, std::shared_ptr<const CannedResponse>> routes;
     std::vector<std::string> requests;
+    std::vector<std::string> finished;
 
     bool Stopping() const {
         std::lock_guard<std::mutex> lock(mutex);
@@ -150,14 +151,27 @@ struct HttpTestServer::State {
         return route != routes.end() ? route->second : StatusOnly(404);
     }
 
+    // False when the client went away or Stop() cut a trickle short.
+    bool SendBody(SOCKET client, const CannedResponse& response) {
+        if (response.trickle.count() == 0) return SendAll(client, response.body);
+        for (char byte : response.body) {
+            if (!Pause(response.trickle) || !SendAll(client, std::string(1, byte))) return false;
+        }
+        return true;
+    }
+
     void Handle(Socket client) {
         // A client that stalls cannot hold up Stop() for long.
         const DWORD timeoutMs = 5000;
         for (int option : {SO_RCVTIMEO, SO_SNDTIMEO})
             setsockopt(client.Get(), SOL_SOCKET, option, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
-        const std::shared_ptr<const CannedResponse> response = Answer(GetTarget(ReadRequestHead(client.Get())));
+        const std::string target = GetTarget(ReadRequestHead(client.Get()));
+        const std::shared_ptr<const CannedResponse> response = Answer(target);
         if (response->delay.count() > 0 && !Pause(response->delay)) return;
-        if (SendAll(client.Get(), ResponseHead(*response))) SendAll(client.Get(), response->body);
+        if (SendAll(client.Get(), ResponseHead(*response)) && SendBody(client.Get(), *response)) {
+            std::lock_guard<std::mutex> lock(mutex);
+            finished.push_back(target);
+        }
         shutdown(client.Get(), SD_SEND);
     }
 
@@ -256,4 +270,9 @@ int HttpTestServer::RequestCount(const std::string& target) const {
 std::vector<std::string> HttpTestServer::Requests() const {
     std::lock_guard<std::mutex> lock(state_->mutex);
     return state_->requests;
+}
+
+int HttpTestServer::FinishedCount(const std::string& target) const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return static_cast<int>(std::count(state_->finished.begin(), state_->finished.end(), target));
 }

@@ -21,6 +21,8 @@ struct CannedResponse {
     std::chrono::milliseconds delay{0};  // wait before answering
     std::string headers;                 // extra header lines, each ending "\r\n";
                                          // Content-Length and Connection: close are always sent
+    // When set, the body goes out a byte at a time, with this pause before each.
+    std::chrono::milliseconds trickle{0};
 };
 
 class HttpTestServer {
@@ -38,7 +40,7 @@ public:
                std::chrono::milliseconds delay = std::chrono::milliseconds(0));
 
     bool Start();  // false when the socket could not be set up
-    void Stop();   // waits for open connections; pending delays are cut short
+    void Stop();   // waits for open connections; pending delays and trickles are cut short
 
     unsigned short Port() const;
     std::wstring Url(const std::wstring& target) const;
@@ -47,6 +49,8 @@ public:
     int RequestCount(const std::string& target) const;
     // Every request target seen, in arrival order.
     std::vector<std::string> Requests() const;
+    // Responses to exactly this target whose body went out in full.
+    int FinishedCount(const std::string& target) const;
 
 private:
     struct State;
