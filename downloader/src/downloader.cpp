@@ -6,8 +6,9 @@
 namespace zqd {
 
 bool DownloadToFile(const DownloadRequest& request, const FetchLimits& limits) {
+    const Deadline deadline(limits.transferMs);
     for (const std::wstring& url : request.urls) {
-        const std::optional<std::string> content = FetchUrl(url, limits);
+        const std::optional<std::string> content = FetchUrl(url, limits, deadline);
         // An empty answer is never a catalogue: a server that lost the file
         // must not blank the one already here.
         if (!content || content->empty()) continue;

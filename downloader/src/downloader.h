@@ -7,8 +7,9 @@
 
 namespace zqd {
 
-// Tries each address in order; the first whose content is fetched within the
-// limits, is not empty and matches the digest (if any) replaces the target file.
+// Tries each address in order, all within one transferMs from the start; the
+// first whose content is fetched within the limits, is not empty and matches
+// the digest (if any) replaces the target file.
 bool DownloadToFile(const DownloadRequest& request, const FetchLimits& limits);
 
 // DownloadPackage's work for one request document.

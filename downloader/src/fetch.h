@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -12,17 +13,31 @@ namespace zqd {
 
 struct FetchLimits {
     std::size_t maxBytes;  // larger contents are refused
-    DWORD timeoutMs;       // connect, send and receive time-outs
+    DWORD timeoutMs;       // connect, send and each receive wait
+    DWORD transferMs;      // the whole download, every address tried included
 };
 
-// What DownloadPackage uses: 16 MiB, 15 s.
-constexpr FetchLimits kDefaultLimits = {16u * 1024u * 1024u, 15000};
+// What DownloadPackage uses: 16 MiB, 15 s per wait, 60 s in all.
+constexpr FetchLimits kDefaultLimits = {16u * 1024u * 1024u, 15000, 60000};
+
+// The moment a download gives up, fixed when it starts and shared by every
+// address it tries, so a slow server cannot hold the caller's thread for long.
+class Deadline {
+public:
+    explicit Deadline(DWORD fromNowMs);
+    // Whole milliseconds left, at least 1; nothing once it has passed.
+    std::optional<DWORD> Remaining() const;
+
+private:
+    std::chrono::steady_clock::time_point end_;
+};
 
 // The complete content of url, or nothing on any failure (unsupported scheme,
-// network error, status other than 200, truncation, oversize, missing file).
-std::optional<std::string> FetchUrl(const std::wstring& url, const FetchLimits& limits);
+// network error, status other than 200, truncation, oversize, missing file,
+// deadline passed).
+std::optional<std::string> FetchUrl(const std::wstring& url, const FetchLimits& limits, const Deadline& deadline);
 
-std::optional<std::string> FetchHttp(const std::wstring& url, const FetchLimits& limits);
+std::optional<std::string> FetchHttp(const std::wstring& url, const FetchLimits& limits, const Deadline& deadline);
 std::optional<std::string> FetchFileUrl(const std::wstring& url, const FetchLimits& limits);
 
 }  // namespace zqd

@@ -7,6 +7,7 @@
 
 #include "support/file_bytes.h"
 #include "download_request.h"
+#include "downloader.h"
 #include "fetch.h"
 #include "http_test_server.h"
 #include "md5.h"
@@ -72,16 +73,20 @@ TEST(Md5, ComparesWithoutCaseButExactly) {
 
 class FetchTest : public ::testing::Test {
 protected:
+    std::optional<std::string> Fetch(const std::wstring& url) const {
+        return zqd::FetchUrl(url, limits, zqd::Deadline(limits.transferMs));
+    }
+
     zqd_test::TempFolder folder;
-    const zqd::FetchLimits limits{5, 15000};
+    const zqd::FetchLimits limits{5, 15000, 60000};
 };
 
 TEST_F(FetchTest, CapsFileAddressesAtTheLimit) {
     zqd_test::WriteBytes(folder.Sub(L"five"), "12345");
     zqd_test::WriteBytes(folder.Sub(L"six"), "123456");
-    EXPECT_EQ(zqd::FetchUrl(zqd_test::FileUrl(folder.Sub(L"five")), limits), "12345");
-    EXPECT_FALSE(zqd::FetchUrl(zqd_test::FileUrl(folder.Sub(L"six")), limits));
-    EXPECT_FALSE(zqd::FetchUrl(zqd_test::FileUrl(folder.Path()), limits)) << "a folder is not a file";
+    EXPECT_EQ(Fetch(zqd_test::FileUrl(folder.Sub(L"five"))), "12345");
+    EXPECT_FALSE(Fetch(zqd_test::FileUrl(folder.Sub(L"six"))));
+    EXPECT_FALSE(Fetch(zqd_test::FileUrl(folder.Path()))) << "a folder is not a file";
 }
 
 TEST_F(FetchTest, CapsHttpAtTheLimit) {
@@ -89,15 +94,15 @@ TEST_F(FetchTest, CapsHttpAtTheLimit) {
     server.Serve("/five", 200, "12345");
     server.Serve("/six", 200, "123456");
     ASSERT_TRUE(server.Start());
-    EXPECT_EQ(zqd::FetchUrl(server.Url(L"/five"), limits), "12345");
-    EXPECT_FALSE(zqd::FetchUrl(server.Url(L"/six"), limits));
+    EXPECT_EQ(Fetch(server.Url(L"/five")), "12345");
+    EXPECT_FALSE(Fetch(server.Url(L"/six")));
 }
 
 TEST_F(FetchTest, AcceptsOnlyHttpHttpsAndFileSchemes) {
     zqd_test::WriteBytes(folder.Sub(L"five"), "12345");
-    EXPECT_EQ(zqd::FetchUrl(L"FILE:///" + folder.Sub(L"five"), limits), "12345");
-    EXPECT_FALSE(zqd::FetchUrl(L"ftp://127.0.0.1/five", limits));
-    EXPECT_FALSE(zqd::FetchUrl(folder.Sub(L"five"), limits)) << "a bare path is not an address";
+    EXPECT_EQ(Fetch(L"FILE:///" + folder.Sub(L"five")), "12345");
+    EXPECT_FALSE(Fetch(L"ftp://127.0.0.1/five"));
+    EXPECT_FALSE(Fetch(folder.Sub(L"five"))) << "a bare path is not an address";
 }
 
 TEST_F(FetchTest, FollowsARedirectToTheFinalStatus) {
@@ -106,7 +111,33 @@ TEST_F(FetchTest, FollowsARedirectToTheFinalStatus) {
     ASSERT_TRUE(server.Start());
     const std::wstring to = server.Url(L"/five");
     server.Serve("/moved", CannedResponse{302, "", {}, "Location: " + std::string(to.begin(), to.end()) + "\r\n"});
-    EXPECT_EQ(zqd::FetchUrl(server.Url(L"/moved"), limits), "12345");
+    EXPECT_EQ(Fetch(server.Url(L"/moved")), "12345");
+}
+
+// A server that sends a byte now and then keeps each wait short: only the
+// whole-transfer limit, shared by all addresses of a download, ends it.
+TEST(DownloadToFile, GivesUpWhenTheWholeTransferLimitPasses) {
+    const zqd::FetchLimits limits{1024, 15000, 1500};
+    const std::string body(40, 'x');
+    HttpTestServer server;
+    server.Serve("/slow.xml", CannedResponse{200, body, {}, "", std::chrono::milliseconds(100)});
+    server.Serve("/late.xml", 200, body, std::chrono::milliseconds(4000));
+    server.Serve("/fast.xml", 200, body);
+    ASSERT_TRUE(server.Start());
+    zqd_test::TempFolder folder;
+    const std::wstring target = folder.Sub(L"target.xml");
+    zqd_test::WriteBytes(target, "old");
+
+    EXPECT_FALSE(zqd::DownloadToFile({target, L"", {server.Url(L"/slow.xml"), server.Url(L"/fast.xml")}}, limits));
+    EXPECT_EQ(server.RequestCount("/fast.xml"), 0) << "the limit covers every address";
+    EXPECT_FALSE(zqd::DownloadToFile({target, L"", {server.Url(L"/late.xml")}}, limits)) << "waiting for the head";
+    EXPECT_EQ(zqd_test::ReadBytes(target), "old");
+    EXPECT_TRUE(zqd::DownloadToFile({target, L"", {server.Url(L"/fast.xml")}}, limits));
+    EXPECT_EQ(zqd_test::ReadBytes(target), body);
+    server.Stop();
+    for (const char* cut : {"/slow.xml", "/late.xml"}) {
+        EXPECT_EQ(server.FinishedCount(cut), 0) << cut << ": a wait lasted until the server was done";
+    }
 }
 
 class ReplaceFileTest : public ::testing::Test {
