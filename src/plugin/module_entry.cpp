@@ -1,4 +1,4 @@
-// The library's entry points: load-time set-up of the log and the one export.
+// The library's entry points: DllMain and the one export.
 #include <windows.h>
 
 #include <new>
@@ -6,13 +6,17 @@
 #include "plugin/plugin_id.h"
 #include "plugin/plugin_object.h"
 #include "support/debug_log.h"
+#include "support/module_path.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) CMLog::GetInstance().Init();
+// Runs under the loader lock: nothing here may load libraries, read the
+// registry or call the shell, so the log is set up on first use instead.
+extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) RememberModule(self);
     return TRUE;
 }
 
 extern "C" __declspec(dllexport) HRESULT __cdecl PIQueryInterface(int interfaceId, IPCCheckPluginObject** object) {
+    CMLog::GetInstance();  // the host's first call sets the log up
     if (interfaceId != PLUGIN_ID) return E_NOINTERFACE;
     if (!object) return E_NOINTERFACE;
     try {

@@ -32,6 +32,19 @@ bool SwitchIsOn() {
     return lstrcmpiW(data, L"1") == 0;
 }
 
+// The mutex every process takes for one line. A null DACL: every account on the
+// machine may open and wait on it. Null when it can't be created, e.g. without
+// the right to create global objects.
+HANDLE CreateLogMutex() {
+    SECURITY_DESCRIPTOR descriptor = {};
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
+    wchar_t mutexName[MAX_PATH] = {};
+    wsprintfW(mutexName, L"Global\\MLOG%s", kLogFileName);
+    return CreateMutexW(&attributes, FALSE, mutexName);
+}
+
 // Holds the shared mutex for one line. A wait that times out owns nothing; an
 // abandoned mutex is owned; a missing or broken mutex lets the line through
 // without cross-process exclusion.
@@ -98,7 +111,7 @@ void AppendCut(std::wstring& target, const wchar_t* text, size_t limit) {
 }  // namespace
 
 CMLog& CMLog::GetInstance() {
-    static CMLog instance;
+    static CMLog instance;  // constructed once, other threads wait for it
     return instance;
 }
 
@@ -112,24 +125,13 @@ CMLog::CMLog() : m_bEnabled(FALSE), m_szLogPath(), m_hMutex(nullptr) {
     CreateDirectoryW(folder, nullptr);
     PathAppendW(folder, L"log");
     CreateDirectoryW(folder, nullptr);
+    m_hMutex = CreateLogMutex();
+    PathAppendW(folder, kLogFileName);
     lstrcpynW(m_szLogPath, folder, MAX_PATH);
 }
 
 CMLog::~CMLog() {
     if (m_hMutex) CloseHandle(m_hMutex);
-}
-
-void CMLog::Init() {
-    if (!m_bEnabled) return;
-    // A null DACL: every account on the machine may open and wait on the mutex.
-    SECURITY_DESCRIPTOR descriptor = {};
-    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
-    wchar_t mutexName[MAX_PATH] = {};
-    wsprintfW(mutexName, L"Global\\MLOG%s", kLogFileName);
-    m_hMutex = CreateMutexW(&attributes, FALSE, mutexName);
-    PathAppendW(m_szLogPath, kLogFileName);
 }
 
 void CMLog::Log(const wchar_t* format, ...) noexcept {

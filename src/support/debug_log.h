@@ -2,16 +2,17 @@
 // The module-wide debug log: one timestamped UTF-16 line per event, appended to
 // a file shared by every process that loads the module and echoed to the
 // debugger. Off unless HKLM\SOFTWARE\Quillmoor "debug" is the text "1" when the
-// module loads.
+// log is first used.
 #include <windows.h>
 
 class CMLog {
 public:
+    // The first call, from whichever thread, sets the log up once: reads the
+    // switch, prepares the folder, creates the cross-process mutex. Registry
+    // and shell calls are not allowed under the loader lock, so never from
+    // DllMain: the module's entry point calls it instead.
     static CMLog& GetInstance();
 
-    // Creates the cross-process mutex and completes the file path; called once
-    // when the module is loaded.
-    void Init();
     // printf-style with wvsprintfW conventions (%s takes a wide string). Leaves
     // the caller's last-error code as it was and never throws: a line that
     // cannot be written is dropped.

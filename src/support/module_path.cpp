@@ -3,12 +3,27 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-std::wstring ModuleFolder() {
+namespace {
+
+HMODULE g_module = nullptr;  // set once, before any other thread can run module code
+
+HMODULE OwnModule() {
+    if (g_module) return g_module;
     HMODULE self = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(&ModuleFolder), &self)) {
-        return std::wstring();
-    }
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&OwnModule), &self);
+    return self;
+}
+
+}  // namespace
+
+void RememberModule(HMODULE module) {
+    g_module = module;
+}
+
+std::wstring ModuleFolder() {
+    HMODULE self = OwnModule();
+    if (!self) return std::wstring();
     wchar_t path[MAX_PATH] = {};
     DWORD length = GetModuleFileNameW(self, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return std::wstring();

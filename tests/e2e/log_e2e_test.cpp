@@ -28,10 +28,14 @@ void SetSwitch(const wchar_t* text) {
     RegCloseKey(key);
 }
 
-std::wstring LogFilePath() {
+std::wstring QuillmoorFolder() {
     wchar_t folder[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_COMMON_DOCUMENTS, nullptr, 0, folder);
-    return std::wstring(folder) + L"\\Quillmoor\\log\\wareseek.log";
+    return std::wstring(folder) + L"\\Quillmoor";
+}
+
+std::wstring LogFilePath() {
+    return QuillmoorFolder() + L"\\log\\wareseek.log";
 }
 
 // The log's lines (without the byte-order mark), split at CR LF.
@@ -99,6 +103,23 @@ TEST_F(DebugLog, FirstLineStartsAFileWithByteOrderMark) {
     ASSERT_EQ(2u, lines.size());
     EXPECT_EQ(L"插件信息清空", MessageOf(lines[0]));
     EXPECT_EQ(L"插件信息清空", MessageOf(lines[1]));
+}
+
+// Loading runs under the loader lock, where the registry and the shell are off
+// limits: the host's first call sets the log up instead.
+TEST_F(DebugLog, SetUpWaitsForTheFirstQueryNotTheLoad) {
+    const std::wstring logFolder = QuillmoorFolder() + L"\\log";
+    ASSERT_TRUE(RemoveDirectoryW(logFolder.c_str()));
+    ASSERT_TRUE(RemoveDirectoryW(QuillmoorFolder().c_str()));
+    ASSERT_TRUE(m_module.Load());
+    EXPECT_FALSE(FileExists(QuillmoorFolder())) << "loading the module creates nothing";
+    IPCCheckPluginObject* created = nullptr;
+    ASSERT_EQ(S_OK, m_module.Query(WARESEEK_PLUGIN_ID, &created));
+    ObjectHolder object(created);
+    EXPECT_TRUE(FileExists(logFolder));
+    EXPECT_FALSE(FileExists(LogFilePath())) << "no line yet";
+    object->RegisterCallback(&CallbackLog::Record, m_module.Context());  // logs the emptied catalogue
+    EXPECT_EQ(1u, LogLines().size());
 }
 
 TEST_F(DebugLog, FileIsRestartedOnlyBeyondTenMebibytes) {
@@ -241,7 +262,6 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     // The in-process log reads its switch once, on first use.
     SetSwitch(L"1");
-    CMLog::GetInstance().Init();
     const int result = RUN_ALL_TESTS();
     SetSwitch(nullptr);
     return result;
