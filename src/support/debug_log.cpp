@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <string>
 
+#include "support/file_bytes.h"
 #include "support/win_owners.h"
 
 namespace {
@@ -19,6 +20,10 @@ const DWORD kSizeLimit = 10485760;  // a bigger file is restarted
 // only try the mutex, until it is free again.
 const DWORD kMutexWaitMs = 3000;
 LONG g_mutexSeemsStuck = 0;
+// The same for the line lock, held by another process only while it writes:
+// after this long the line goes out unlocked.
+const DWORD kLineLockWaitMs = 500;
+LONG g_lineLockSeemsStuck = 0;
 const size_t kMessageChars = 2048;
 const size_t kDebugOutputChars = 2048;  // terminator included
 const size_t kFileLineChars = 1024;     // terminator included
@@ -70,28 +75,65 @@ private:
     bool m_timedOut = false;
 };
 
-UniqueFile OpenLogFile(const wchar_t* path) {
-    return UniqueFile(CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
 void RestartIfTooLarge(const wchar_t* path) {
     WIN32_FILE_ATTRIBUTE_DATA attributes = {};
     if (!GetFileAttributesExW(path, GetFileExInfoStandard, &attributes)) return;
     if (attributes.nFileSizeHigh != 0 || attributes.nFileSizeLow > kSizeLimit) DeleteFileW(path);
 }
 
+// The file appears with its byte-order mark or not at all: without the mutex,
+// another process's first line could otherwise land before or under the mark.
 void CreateWithByteOrderMark(const wchar_t* path) {
-    if (PathFileExistsW(path)) return;
-    UniqueFile file = OpenLogFile(path);
-    if (!file) return;
-    LARGE_INTEGER size = {};
-    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart < 2) {
-        const BYTE mark[2] = {0xFF, 0xFE};
-        DWORD written = 0;
-        WriteFile(file.Get(), mark, sizeof mark, &written, nullptr);
-    }
+    if (!PathFileExistsW(path)) CreateFileAtomically(path, std::string("\xFF\xFE", 2));
 }
+
+// Append-only access (no FILE_WRITE_DATA): each write goes to the end of the
+// file, even when processes write without the mutex. Read access lets LineLock
+// lock a byte range. A file missing again (restarted by another process just
+// now) is not recreated without its mark: the line is dropped.
+UniqueFile OpenForAppending(const wchar_t* path) {
+    return UniqueFile(CreateFileW(path, GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// Makes the line writes of all processes take turns, with or without the
+// mutex: appends from several processes are whole on Windows but not under
+// Wine, which puts each at the end it last saw. The lock is on a byte the log
+// never reaches (it restarts past 10 MiB), so it blocks no reading or writing,
+// only other lines' locks. A lock on the bytes being written would instead make
+// another process's append into them fail on Windows.
+class LineLock {
+public:
+    explicit LineLock(HANDLE file) : m_file(file) {
+        const DWORD patience = InterlockedCompareExchange(&g_lineLockSeemsStuck, 0, 0) ? 0 : kLineLockWaitMs;
+        const DWORD start = GetTickCount();
+        while (!(m_owned = TryLock())) {
+            if (GetLastError() != ERROR_LOCK_VIOLATION || GetTickCount() - start >= patience) break;
+            Sleep(1);  // the holder only writes one line
+        }
+        InterlockedExchange(&g_lineLockSeemsStuck, m_owned ? 0 : 1);
+    }
+    ~LineLock() {
+        OVERLAPPED place = Place();
+        if (m_owned) UnlockFileEx(m_file, 0, 1, 0, &place);
+    }
+    LineLock(const LineLock&) = delete;
+    LineLock& operator=(const LineLock&) = delete;
+
+private:
+    static OVERLAPPED Place() {
+        OVERLAPPED place = {};
+        place.OffsetHigh = 1;  // 4 GiB
+        return place;
+    }
+    bool TryLock() {
+        OVERLAPPED place = Place();
+        return LockFileEx(m_file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &place) != FALSE;
+    }
+
+    HANDLE m_file;
+    bool m_owned = false;
+};
 
 std::wstring Timestamp() {
     SYSTEMTIME now = {};
@@ -165,14 +207,11 @@ void CMLog::WriteLine(const wchar_t* message) noexcept try {
     AppendCut(line, message, kFileLineChars);
     AppendCut(line, L"\r\n", kFileLineChars);
 
-    UniqueFile file = OpenLogFile(m_szLogPath);
+    UniqueFile file = OpenForAppending(m_szLogPath);
     if (!file) return;
-    const DWORD offset = SetFilePointer(file.Get(), 0, nullptr, FILE_END);
-    const DWORD bytes = static_cast<DWORD>(line.size() * sizeof(wchar_t));
-    LockFile(file.Get(), offset, 0, bytes, 0);
+    LineLock turn(file.Get());
     DWORD written = 0;
-    WriteFile(file.Get(), line.data(), bytes, &written, nullptr);
-    UnlockFile(file.Get(), offset, 0, bytes, 0);
+    WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size() * sizeof(wchar_t)), &written, nullptr);
 } catch (...) {
     // No memory for the line's text: the line is dropped.
 }

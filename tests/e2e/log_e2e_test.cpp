@@ -5,10 +5,12 @@
 #include <shlobj.h>
 
 #include <regex>
+#include <set>
 #include <thread>
 
 #include "staged_module.h"
 #include "support/debug_log.h"
+#include "support/win_owners.h"
 #include "test_process.h"
 #include "test_registry.h"
 
@@ -187,23 +189,50 @@ TEST_F(DebugLog, HeldMutexDropsLinesInsteadOfBlocking) {
     CloseHandle(release);
 }
 
-TEST_F(DebugLog, ConcurrentProcessesWriteWholeLines) {
-    const int kWriters = 4;
-    const int kLines = 300;
-    std::vector<std::thread> writers;
-    for (int i = 0; i < kWriters; ++i) {
-        writers.emplace_back([i] {
+// Runs log_writer processes w0, w1... at once, each logging `lines` lines.
+void RunWriters(int writers, int lines) {
+    std::vector<std::thread> threads;
+    for (int i = 0; i < writers; ++i) {
+        threads.emplace_back([i, lines] {
             RunToEnd(L"\"" + ProgramFolder() + L"\\wareseek_log_writer.exe\" w" + std::to_wstring(i) + L" " +
-                     std::to_wstring(kLines));
+                     std::to_wstring(lines));
         });
     }
-    for (std::thread& writer : writers) writer.join();
-    const std::vector<std::wstring> lines = LogLines();
-    ASSERT_EQ(static_cast<size_t>(kWriters * kLines), lines.size());
+    for (std::thread& thread : threads) thread.join();
+}
+
+// The log holds each writer's every line once, whole, after the byte-order mark.
+void ExpectEveryWriterLineOnce(int writers, int lines) {
+    EXPECT_EQ("\xFF\xFE", ReadBytes(LogFilePath()).substr(0, 2));
     static const std::wregex whole(
-        L"writer w[0-3] line \\d+ of a message long enough to be written in several "
-        L"pieces by a careless logger");
-    for (const std::wstring& line : lines) EXPECT_TRUE(std::regex_match(MessageOf(line), whole)) << ToUtf8(line);
+        L"\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}\twriter w\\d line \\d+ of a message long enough to be "
+        L"written in several pieces by a careless logger");
+    const std::vector<std::wstring> logged = LogLines();
+    std::set<std::wstring> messages;
+    size_t broken = 0;
+    std::wstring firstBroken;
+    for (const std::wstring& line : logged) {
+        if (!std::regex_match(line, whole) && broken++ == 0) firstBroken = line;
+        if (line.size() > 20) messages.insert(line.substr(20));  // after the timestamp
+    }
+    EXPECT_EQ(0u, broken) << "first broken line: " << ToUtf8(firstBroken);
+    EXPECT_EQ(static_cast<size_t>(writers * lines), logged.size());
+    EXPECT_EQ(static_cast<size_t>(writers * lines), messages.size()) << "each line once";
+}
+
+TEST_F(DebugLog, ConcurrentProcessesWriteWholeLines) {
+    RunWriters(4, 300);
+    ExpectEveryWriterLineOnce(4, 300);
+}
+
+// A process that may not create global objects gets no mutex. Here the name is
+// taken by an event, so no writer gets one; this runs as its own test program
+// run, in which nothing has created the mutex before.
+TEST_F(DebugLog, ProcessesWithoutTheMutexStillWriteWholeLines) {
+    UniqueHandle squatter(CreateEventW(nullptr, TRUE, FALSE, L"Global\\MLOGwareseek.log"));
+    ASSERT_TRUE(squatter && GetLastError() != ERROR_ALREADY_EXISTS) << "the mutex name must be free";
+    RunWriters(4, 300);
+    ExpectEveryWriterLineOnce(4, 300);
 }
 
 TEST_F(DebugLog, ProbesLogTheirStepsAndProcessesAreListedOncePerPass) {
