@@ -53,6 +53,9 @@ public:
 
     uint32_t hostParam = 0;
     std::map<std::wstring, uint32_t> processIds;  // image name -> process id
+    // Process id -> path of its executable ("" when it can't be read), as read
+    // since processIds was last filled: a process keeps its path for a pass.
+    std::map<uint32_t, std::wstring> processPaths;
 
 private:
     std::array<std::unique_ptr<ProductMap>, kGroupCount> groups;

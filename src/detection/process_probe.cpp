@@ -50,6 +50,7 @@ bool TakeProcessSnapshot(ProductManager& manager) {
     if (!EnableDebugPrivilege()) return false;
     WtsProcessList processes;
     if (!processes.Succeeded()) return false;
+    manager.processPaths.clear();
     for (const WTS_PROCESS_INFOW& process : processes) {
         if (!process.pProcessName || !*process.pProcessName) continue;
         manager.processIds[process.pProcessName] = process.ProcessId;  // a later duplicate wins
@@ -98,7 +99,11 @@ int32_t ProbeProcess(const std::vector<std::wstring>& params, int32_t& binaryTyp
     if (manager.processIds.empty() && !TakeProcessSnapshot(manager)) return 0;
     const auto running = manager.processIds.find(params[kParamProcess]);
     if (running == manager.processIds.end()) return 0;
-    std::wstring path = MainModulePath(running->second);
+    auto known = manager.processPaths.find(running->second);
+    if (known == manager.processPaths.end()) {
+        known = manager.processPaths.emplace(running->second, MainModulePath(running->second)).first;
+    }
+    const std::wstring& path = known->second;
     if (path.empty()) return 0;
     wchar_t folder[MAX_PATH] = {};
     wchar_t file[MAX_PATH] = {};
