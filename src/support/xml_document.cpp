@@ -8,10 +8,34 @@ namespace {
 
 const IID kIidXmlDomElement = {0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
+// The factory of the outermost holder alive on this thread, if any.
+thread_local IClassFactory* t_outerFactory = nullptr;
+
 }  // namespace
 
+CXmlDocHolder::DocumentFactory::DocumentFactory() noexcept : m_lent(t_outerFactory) {}
+
+CXmlDocHolder::DocumentFactory::~DocumentFactory() {
+    if (m_own && t_outerFactory == m_own.Get()) t_outerFactory = nullptr;
+}
+
+// The lent factory first; otherwise DOMDocument, and DOMDocument 2.6 when that
+// class is missing or makes no document. The factory that made one is kept,
+// and lent on when no holder outside this one has lent one.
+bool CXmlDocHolder::DocumentFactory::Create(ComPtr<IXMLDOMDocument2>& document) noexcept {
+    if (m_lent && CreateXmlDocument(m_lent, document)) return true;
+    for (const CLSID* documentClass : {&kDomDocumentClass, &kDomDocument26Class}) {
+        if (GetXmlDocumentFactory(*documentClass, m_own) && CreateXmlDocument(m_own.Get(), document)) {
+            if (!t_outerFactory) t_outerFactory = m_own.Get();
+            return true;
+        }
+    }
+    m_own.Reset();
+    return false;
+}
+
 CXmlDocHolder::CXmlDocHolder() {
-    if (!CreateXmlDocument(kDomDocumentClass, m_pDoc)) CreateXmlDocument(kDomDocument26Class, m_pDoc);
+    m_factory.Create(m_pDoc);
 }
 
 CXmlDocHolder::~CXmlDocHolder() = default;  // the document goes before COM does

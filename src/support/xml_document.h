@@ -34,7 +34,24 @@ public:
     bool GetXml(ComString& out);        // serialises the document; out untouched without one
 
 private:
+    // The class object documents are made from. The outermost holder on a
+    // thread finds it and lends it to the holders opened inside its span (a
+    // catalogue load opens one per product), and lets it go before COM.
+    class DocumentFactory {
+    public:
+        DocumentFactory() noexcept;
+        ~DocumentFactory();
+        DocumentFactory(const DocumentFactory&) = delete;
+        DocumentFactory& operator=(const DocumentFactory&) = delete;
+        bool Create(ComPtr<IXMLDOMDocument2>& document) noexcept;
+
+    private:
+        IClassFactory* m_lent = nullptr;  // the outer holder's, when there is one
+        ComPtr<IClassFactory> m_own;      // found by this holder
+    };
+
     ComApartment m_apartment;  // declared first: COM outlives the document
+    DocumentFactory m_factory;
     ComPtr<IXMLDOMDocument2> m_pDoc;
 };
 

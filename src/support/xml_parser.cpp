@@ -165,9 +165,20 @@ bool FilePrologRefused(const wchar_t* path) {
     }
 }
 
+bool GetXmlDocumentFactory(const CLSID& documentClass, ComPtr<IClassFactory>& factory) {
+    return SUCCEEDED(CoGetClassObject(documentClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                      reinterpret_cast<void**>(factory.Receive()))) &&
+           factory;
+}
+
 bool CreateXmlDocument(const CLSID& documentClass, ComPtr<IXMLDOMDocument2>& document) {
-    if (FAILED(CoCreateInstance(documentClass, nullptr, CLSCTX_INPROC_SERVER, kDomDocument2Interface,
-                                reinterpret_cast<void**>(document.Receive()))) ||
+    ComPtr<IClassFactory> factory;
+    return GetXmlDocumentFactory(documentClass, factory) && CreateXmlDocument(factory.Get(), document);
+}
+
+bool CreateXmlDocument(IClassFactory* factory, ComPtr<IXMLDOMDocument2>& document) {
+    if (!factory || FAILED(factory->CreateInstance(nullptr, kDomDocument2Interface,
+                                                   reinterpret_cast<void**>(document.Receive()))) ||
         !document) {
         return false;
     }

@@ -23,8 +23,15 @@ extern const CLSID kDomDocumentClass;
 extern const CLSID kDomDocument26Class;
 extern const IID kDomDocument2Interface;
 
-// A new document of documentClass, set up as above; false when the class
-// cannot be created.
+// The class object that makes documents of documentClass; false when the
+// class is not available. Finding a class costs far more than creating an
+// instance from it, so callers that make many documents hold on to it.
+bool GetXmlDocumentFactory(const CLSID& documentClass, ComPtr<IClassFactory>& factory);
+
+// A new document from factory, set up as above; false when none is made.
+bool CreateXmlDocument(IClassFactory* factory, ComPtr<IXMLDOMDocument2>& document);
+
+// The same, finding the class afresh.
 bool CreateXmlDocument(const CLSID& documentClass, ComPtr<IXMLDOMDocument2>& document);
 
 // Parses text into document; false when it is not well-formed or has a DOCTYPE.
