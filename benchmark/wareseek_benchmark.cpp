@@ -1,123 +1,149 @@
-// Loads a private copy of wareseek.dll with a generated catalogue of many
-// products and reports how long registration (catalogue load) and "QUERY"
-// (detection, response, report) take, and how much memory the process uses.
-//   wareseek_benchmark [products=2000] [rounds=5]
+// Measures the real wareseek.dll against the bare platform work, on a
+// generated catalogue, in this process. scripts/benchmark runs one mode per
+// process and prints the table; each mode prints one line of name=value pairs.
+//   wareseek_benchmark speed PRODUCTS ROUNDS   load, "QUERY" and both baselines (medians, ms)
+//   wareseek_benchmark peak-parse PRODUCTS     peak working set of one one-walk parse
+//   wareseek_benchmark peak-load PRODUCTS      peak working set of one catalogue load
+//   wareseek_benchmark growth PRODUCTS         heap in use after 100 and 1,000 "QUERY"s on one object
 #include <windows.h>
-#include <psapi.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cwchar>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "baselines.h"
+#include "generated_catalogue.h"
+#include "process_memory.h"
 #include "test_files.h"
 #include "wareseek/plugin_api.h"
 
 namespace {
 
-size_t g_lastResponseChars = 0;
-size_t g_lastReportChars = 0;
+size_t g_reportChars = 0;
 
-int __cdecl Collect(int, int, const wchar_t* response, const wchar_t* report, HostContext*) {
-    g_lastResponseChars = wcslen(response);
-    g_lastReportChars = wcslen(report);
+int __cdecl Collect(int, int, const wchar_t*, const wchar_t* report, HostContext*) {
+    g_reportChars = wcslen(report);
     return 0;
 }
 
-// Products alternate between the kinds of work detection does: a registry
-// value that is missing, one that names an existing folder, and a process.
-std::wstring Catalogue(int products) {
-    std::wstring xml = L"<Products>";
-    for (int i = 0; i < products; ++i) {
-        const std::wstring guid = L"{BENCH-" + std::to_wstring(100000 + i) + L"}";
-        xml += L"<Product name='Product " + std::to_wstring(i) + L"' GUID='" + guid + L"' productType='" +
-               std::to_wstring(i % 3) + L"'><url>https://example.com/" + std::to_wstring(i) + L"</url><Detect>";
-        switch (i % 3) {
-            case 0:
-                xml +=
-                    L"<Method rootKey='80000002' subKey='SOFTWARE\\WareseekBench\\Absent' value='Path' "
-                    L"binary='app.exe'/>";
-                break;
-            case 1:
-                xml +=
-                    L"<Method rootKey='80000002' subKey='SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion' "
-                    L"value='SystemRoot' binary='notepad.exe'/>";
-                break;
-            default: xml += L"<Method methodType='1' process='services.exe'/>"; break;
-        }
-        xml += L"</Detect></Product>";
+// A private copy of the staged module with the generated catalogue beside it.
+class BenchModule {
+public:
+    explicit BenchModule(const std::vector<GeneratedProduct>& products) {
+        BOOL wow64 = FALSE;
+        IsWow64Process(GetCurrentProcess(), &wow64);
+        CopyFileTo(StageFolder() + L"\\wareseek.dll", m_folder.Sub(L"wareseek.dll"));
+        CopyFileTo(StageFolder() + L"\\config\\reporttempl.xml", m_folder.Sub(L"config\\reporttempl.xml"));
+        m_catalogue = m_folder.Sub(wow64 ? L"ProductCfg\\SMBPlugins_x64.xml" : L"ProductCfg\\SMBPlugins_x86.xml");
+        WriteUtf8File(m_catalogue, CatalogueXml(products));
+        m_module = LoadLibraryW(m_folder.Sub(L"wareseek.dll").c_str());
+        auto query = m_module ? reinterpret_cast<PIQueryInterfaceFn>(
+                                    reinterpret_cast<void*>(GetProcAddress(m_module, "PIQueryInterface")))
+                              : nullptr;
+        if (!query || query(WARESEEK_PLUGIN_ID, &m_object) != S_OK) m_object = nullptr;
     }
-    return xml + L"</Products>";
+    ~BenchModule() {
+        if (m_object) m_object->Release();
+        if (m_module) FreeLibrary(m_module);
+    }
+    BenchModule(const BenchModule&) = delete;
+    BenchModule& operator=(const BenchModule&) = delete;
+
+    IPCCheckPluginObject* Object() const { return m_object; }
+    const std::wstring& Catalogue() const { return m_catalogue; }
+    void Register() { m_object->RegisterCallback(&Collect, &m_context); }
+    void Query() { m_object->HandleRequest(L"<Request id='1' cmd='QUERY' Param='0' version='1'/>"); }
+
+private:
+    TempFolder m_folder;
+    std::wstring m_catalogue;
+    HMODULE m_module = nullptr;
+    IPCCheckPluginObject* m_object = nullptr;
+    HostContext m_context = {0, 0};
+};
+
+double MedianMs(int rounds, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int round = 0; round < rounds; ++round) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
 
-double Milliseconds(std::chrono::steady_clock::duration duration) {
-    return std::chrono::duration<double, std::milli>(duration).count();
+int Speed(const std::vector<GeneratedProduct>& products, int rounds) {
+    BenchModule module(products);
+    if (!module.Object()) return 1;
+    const double parse = MedianMs(rounds, [&] { OneWalkParse(module.Catalogue()); });
+    const double bare = MedianMs(rounds, [&] { BareDetection(products); });
+    const double load = MedianMs(rounds, [&] { module.Register(); });
+    const double query = MedianMs(rounds, [&] { module.Query(); });
+    std::printf("parse=%.1f load=%.1f bare=%.1f query=%.1f found=%d\n", parse, load, bare, query,
+                BareDetection(products));
+    return 0;
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+int PeakParse(const std::vector<GeneratedProduct>& products) {
+    BenchModule module(products);  // the same files and loaded module as a load has
+    if (!module.Object() || OneWalkParse(module.Catalogue()) < 0) return 1;
+    std::printf("peak=%zu\n", PeakWorkingSet());
+    return 0;
 }
 
-void PrintMemory(const char* when) {
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    std::printf("  memory %-22s working set %7.1f MiB, peak %7.1f MiB, private %7.1f MiB\n", when,
-                counters.WorkingSetSize / 1048576.0, counters.PeakWorkingSetSize / 1048576.0,
-                counters.PrivateUsage / 1048576.0);
+int PeakLoad(const std::vector<GeneratedProduct>& products) {
+    BenchModule module(products);
+    if (!module.Object()) return 1;
+    module.Register();
+    std::printf("peak=%zu\n", PeakWorkingSet());
+    return 0;
+}
+
+// Heap in use after 100 and after 1,000 requests, the report text that grew in
+// between, and what as many process lists cost without the module (Wine's keep
+// memory of their own).
+int Growth(const std::vector<GeneratedProduct>& products) {
+    BenchModule module(products);
+    if (!module.Object()) return 1;
+    module.Register();
+    for (int i = 0; i < 100; ++i) module.Query();
+    const size_t after100 = HeapBytesInUse();
+    const size_t report100 = g_reportChars;
+    for (int i = 100; i < 1000; ++i) module.Query();
+    const size_t after1000 = HeapBytesInUse();
+    const size_t reportGrowth = (g_reportChars - report100) * sizeof(wchar_t);
+    const size_t beforeControl = HeapBytesInUse();
+    for (int i = 100; i < 1000; ++i) {
+        WTS_PROCESS_INFOW* entries = nullptr;
+        DWORD count = 0;
+        if (WTSEnumerateProcessesW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &entries, &count)) WTSFreeMemory(entries);
+    }
+    std::printf("heap100=%zu heap1000=%zu report=%zu control=%zu\n", after100, after1000, reportGrowth,
+                HeapBytesInUse() - beforeControl);
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int products = argc > 1 ? std::atoi(argv[1]) : 2000;
-    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
-    TempFolder folder;
-    CopyFileTo(StageFolder() + L"\\wareseek.dll", folder.Sub(L"wareseek.dll"));
-    BOOL wow64 = FALSE;
-    IsWow64Process(GetCurrentProcess(), &wow64);
-    const std::wstring catalogue = Catalogue(products);
-    WriteUtf8File(folder.Sub(wow64 ? L"ProductCfg\\SMBPlugins_x64.xml" : L"ProductCfg\\SMBPlugins_x86.xml"), catalogue);
-    CopyFileTo(StageFolder() + L"\\config\\reporttempl.xml", folder.Sub(L"config\\reporttempl.xml"));
-
-    HMODULE module = LoadLibraryW(folder.Sub(L"wareseek.dll").c_str());
-    auto query =
-        module
-            ? reinterpret_cast<PIQueryInterfaceFn>(reinterpret_cast<void*>(GetProcAddress(module, "PIQueryInterface")))
-            : nullptr;
-    IPCCheckPluginObject* object = nullptr;
-    if (!query || query(WARESEEK_PLUGIN_ID, &object) != S_OK) {
-        std::fprintf(stderr, "cannot load the staged wareseek.dll\n");
-        return 1;
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: wareseek_benchmark speed|peak-parse|peak-load|growth PRODUCTS [ROUNDS]\n");
+        return 2;
     }
-    std::printf("wareseek benchmark: %d products (catalogue %.1f KiB), %d rounds, %s\n", products,
-                catalogue.size() / 1024.0, rounds, wow64 ? "32-bit process on 64-bit Windows" : "32-bit Windows");
-    PrintMemory("before");
-
-    HostContext context = {0, 0};
-    std::vector<double> registerTimes;
-    std::vector<double> queryTimes;
-    const std::wstring request = L"<Request id='1' cmd='QUERY' Param='0' version='1'/>";
-    for (int round = 0; round < rounds; ++round) {
-        auto start = std::chrono::steady_clock::now();
-        object->RegisterCallback(&Collect, &context);
-        registerTimes.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
-        start = std::chrono::steady_clock::now();
-        object->HandleRequest(request.c_str());
-        queryTimes.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
-    }
-    std::printf("  register (catalogue load)   median %8.1f ms  (%.3f ms per product)\n", Median(registerTimes),
-                Median(registerTimes) / std::max(products, 1));
-    std::printf("  QUERY (detect + respond)     median %8.1f ms  (%.3f ms per product)\n", Median(queryTimes),
-                Median(queryTimes) / std::max(products, 1));
-    std::printf("  response %zu characters, report %zu characters after %d requests\n", g_lastResponseChars,
-                g_lastReportChars, rounds);
-    PrintMemory("after");
-    object->Release();
-    FreeLibrary(module);
-    PrintMemory("after release");
-    return 0;
+    const std::vector<GeneratedProduct> products = GenerateProducts(std::atoi(argv[2]));
+    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
+    const std::string mode = argv[1];
+    if (mode == "speed") return Speed(products, rounds);
+    if (mode == "peak-parse") return PeakParse(products);
+    if (mode == "peak-load") return PeakLoad(products);
+    if (mode == "growth") return Growth(products);
+    std::fprintf(stderr, "unknown mode %s\n", argv[1]);
+    return 2;
 }

@@ -1,0 +1,135 @@
+#include "baselines.h"
+
+#include <windows.h>
+#include <msxml2.h>
+#include <psapi.h>
+#include <shlwapi.h>
+#include <wtsapi32.h>
+
+#include <map>
+
+#include "support/com_apartment.h"
+#include "support/com_owners.h"
+#include "support/win_owners.h"
+#include "support/xml_parser.h"
+
+namespace {
+
+long WalkNode(IXMLDOMNode* node) {
+    long values = 0;
+    ComString text;
+    node->get_nodeName(text.Receive());
+    ++values;
+    DOMNodeType type = NODE_INVALID;
+    node->get_nodeType(&type);
+    if (type == NODE_TEXT) {
+        node->get_text(text.Receive());
+        return values + 1;
+    }
+    ComPtr<IXMLDOMNamedNodeMap> attributes;
+    if (SUCCEEDED(node->get_attributes(attributes.Receive())) && attributes) {
+        ComPtr<IXMLDOMNode> attribute;
+        while (attributes->nextNode(attribute.Receive()) == S_OK && attribute) {
+            attribute->get_text(text.Receive());
+            ++values;
+        }
+    }
+    ComPtr<IXMLDOMNode> child;
+    node->get_firstChild(child.Receive());
+    while (child) {
+        values += WalkNode(child.Get());
+        ComPtr<IXMLDOMNode> next;
+        child->get_nextSibling(next.Receive());
+        child = std::move(next);
+    }
+    return values;
+}
+
+bool RegistryMethodFinds(const GeneratedMethod& method) {
+    const HKEY root = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(wcstoul(method.rootKey.c_str(), nullptr, 16)));
+    UniqueRegKey key;
+    if (RegOpenKeyExW(root, method.subKey.c_str(), 0, KEY_READ | (method.view64 ? KEY_WOW64_64KEY : 0),
+                      key.Receive()) != ERROR_SUCCESS) {
+        return false;
+    }
+    wchar_t text[MAX_PATH] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    if (RegQueryValueExW(key.Get(), method.value.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    if (PathIsDirectoryW(text)) PathAppendW(text, method.binary.c_str());
+    return PathFileExistsW(text) != FALSE;
+}
+
+std::wstring ProcessPath(DWORD id) {
+    wchar_t path[MAX_PATH] = {};
+    UniqueHandle full(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+    HMODULE first = nullptr;
+    DWORD needed = 0;
+    if (full && EnumProcessModules(full.Get(), &first, sizeof first, &needed) &&
+        GetModuleFileNameExW(full.Get(), first, path, MAX_PATH)) {
+        return path;
+    }
+    UniqueHandle limited(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    DWORD length = MAX_PATH;
+    return limited && QueryFullProcessImageNameW(limited.Get(), 0, path, &length) ? path : L"";
+}
+
+// The running processes, listed once, and the paths read so far.
+class Processes {
+public:
+    bool Finds(const std::wstring& image) {
+        if (!m_listed) List();
+        const auto running = m_ids.find(image);
+        if (running == m_ids.end()) return false;
+        auto path = m_paths.find(running->second);
+        if (path == m_paths.end()) path = m_paths.emplace(running->second, ProcessPath(running->second)).first;
+        return !path->second.empty();
+    }
+
+private:
+    void List() {
+        m_listed = true;
+        WTS_PROCESS_INFOW* entries = nullptr;
+        DWORD count = 0;
+        if (!WTSEnumerateProcessesW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &entries, &count)) return;
+        for (DWORD i = 0; i < count; ++i) {
+            if (entries[i].pProcessName) m_ids[entries[i].pProcessName] = entries[i].ProcessId;
+        }
+        WTSFreeMemory(entries);
+    }
+
+    bool m_listed = false;
+    std::map<std::wstring, DWORD> m_ids;
+    std::map<DWORD, std::wstring> m_paths;
+};
+
+}  // namespace
+
+long OneWalkParse(const std::wstring& path) {
+    ComApartment apartment;
+    ComPtr<IXMLDOMDocument2> document;
+    if (!CreateXmlDocument(kDomDocumentClass, document)) return -1;
+    ComVariant location;
+    ComVariant::SetString(location.Ref(), path.c_str());
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    if (FAILED(document->load(location.Ref(), &loaded)) || loaded == VARIANT_FALSE) return -1;
+    ComPtr<IXMLDOMElement> root;
+    if (FAILED(document->get_documentElement(root.Receive())) || !root) return -1;
+    return WalkNode(root.Get());
+}
+
+int BareDetection(const std::vector<GeneratedProduct>& products) {
+    Processes processes;
+    int found = 0;
+    for (const GeneratedProduct& product : products) {
+        for (const GeneratedMethod& method : product.methods) {
+            if (method.process ? processes.Finds(method.image) : RegistryMethodFinds(method)) {
+                ++found;
+                break;
+            }
+        }
+    }
+    return found;
+}
