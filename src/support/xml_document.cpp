@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "support/child_elements.h"
 #include "support/xml_parser.h"
 
 namespace {
@@ -57,9 +58,9 @@ IXMLDOMNode* CXmlDocHolder::GetRootNode() {
     if (!m_pDoc) return nullptr;
     ComPtr<IXMLDOMElement> element;
     if (FAILED(m_pDoc->get_documentElement(element.Receive())) || !element) return nullptr;
-    ComString self(L".");
+    // The root element as a node: what selecting "." on it gives.
     IXMLDOMNode* node = nullptr;
-    if (FAILED(element->selectSingleNode(self.Get(), &node))) return nullptr;
+    if (FAILED(element->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void**>(&node)))) return nullptr;
     return node;
 }
 
@@ -150,6 +151,8 @@ IXMLDOMNode* CXmlNodeWrapper::AppendChildElement(const wchar_t* tag) {
 IXMLDOMNode* CXmlNodeWrapper::SelectSingleNode(const wchar_t* xpath) {
     ComPtr<IXMLDOMElement> element;
     if (!Element(element)) return nullptr;
+    const std::wstring_view name = ChildElementName(xpath);
+    if (!name.empty()) return FirstChildElement(element.Get(), name);
     ComString expression(xpath);
     IXMLDOMNode* node = nullptr;
     if (FAILED(element->selectSingleNode(expression.Get(), &node))) return nullptr;
@@ -159,6 +162,8 @@ IXMLDOMNode* CXmlNodeWrapper::SelectSingleNode(const wchar_t* xpath) {
 IXMLDOMNodeList* CXmlNodeWrapper::SelectNodes(const wchar_t* xpath) {
     ComPtr<IXMLDOMElement> element;
     if (!Element(element)) return nullptr;
+    const std::wstring_view name = ChildElementName(xpath);
+    if (!name.empty()) return ChildElements(element.Get(), name);
     ComString expression(xpath);
     IXMLDOMNodeList* list = nullptr;
     if (FAILED(element->selectNodes(expression.Get(), &list))) return nullptr;

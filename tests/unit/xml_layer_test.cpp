@@ -81,6 +81,47 @@ TEST_F(XmlLayer, MissingNodesAndListsGiveEmptyResults) {
     EXPECT_FALSE(beyond.IsValid());
 }
 
+// The texts of a list's nodes, joined by "|".
+std::wstring Texts(IXMLDOMNodeList* adopted) {
+    CXmlNodeListWrapper list(adopted);
+    std::wstring texts;
+    for (int i = 0; i < list.GetCount(); ++i) {
+        CXmlNodeWrapper node(list.GetNode(i));
+        ComString text;
+        node.GetText(text);
+        texts += text.Str() + L"|";
+    }
+    return texts;
+}
+
+// Child names are looked up without the XPath engine: the answers must be the
+// engine's, for namespaces, prefixes and nodes that are not elements too.
+TEST_F(XmlLayer, ChildNamesSelectWhatXPathSelects) {
+    Parse(L"<e xmlns:p='urn:p'><!--md5--><?md5 pi?><x:md5 xmlns:x='urn:x'>prefixed</x:md5>"
+          L"<md5 xmlns='urn:d'>default</md5><p:md5>p</p:md5><md5x>longer</md5x><a><md5>nested</md5></a>"
+          L"<md5>first</md5><md5>second</md5><Md5>case</Md5><b xmlns='urn:d'><c>in default</c></b></e>");
+    ComPtr<IXMLDOMElement> element;
+    ASSERT_TRUE(SUCCEEDED(CXmlNodeWrapper(m_doc.GetRootNode()).SelectSingleNode(L".")->QueryInterface(
+        IID_IXMLDOMElement, reinterpret_cast<void**>(element.Receive()))));
+    for (const wchar_t* path : {L"md5", L"./md5", L"Md5", L"b", L"./c", L"absent"}) {
+        ComString expression(path);
+        IXMLDOMNodeList* byXPath = nullptr;
+        element->selectNodes(expression.Get(), &byXPath);
+        EXPECT_EQ(Texts(byXPath), Texts(Root().SelectNodes(path))) << ToUtf8(path);
+        IXMLDOMNode* first = nullptr;
+        element->selectSingleNode(expression.Get(), &first);
+        CXmlNodeWrapper expected(first);
+        CXmlNodeWrapper actual(Root().SelectSingleNode(path));
+        EXPECT_EQ(AttributeText(expected, L"x", L"-") + (expected.IsValid() ? L"found" : L"none"),
+                  AttributeText(actual, L"x", L"-") + (actual.IsValid() ? L"found" : L"none"))
+            << ToUtf8(path);
+        ComString expectedText, actualText;
+        expected.GetText(expectedText);
+        actual.GetText(actualText);
+        EXPECT_EQ(expectedText.Str(), actualText.Str()) << ToUtf8(path);
+    }
+}
+
 TEST_F(XmlLayer, ChildPathsSelectDirectChildrenOnly) {
     Parse(L"<e><a>one</a><x><a>nested</a></x><a>two</a></e>");
     CXmlNodeListWrapper list(Root().SelectNodes(L"./a"));
