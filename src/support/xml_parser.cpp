@@ -146,8 +146,10 @@ bool TextPrologRefused(std::wstring_view text) {
 }
 
 bool FilePrologRefused(const wchar_t* path) {
-    UniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+    // Shared as widely as possible: a peek must not fail where the parser's
+    // own read would succeed, e.g. while a scanner holds the file open.
+    UniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     // What can't be read here is not handed to the parser either, which would
     // take an address as well as a path.
     if (!file) return true;
