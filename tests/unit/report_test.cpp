@@ -106,13 +106,20 @@ TEST_F(Report, ItemsStayWellFormedWhateverTheTextsHold) {
 }
 
 TEST_F(Report, OverlongItemsAreDroppedNotCut) {
-    const std::wstring longTitle(600, L't');
-    Template(L"<r><plug id='13'><report><issue value='0' title='short %s'/><issue value='1' title='" + longTitle +
+    Template(L"<r><plug id='13'><report><issue value='0' title='%s'/></report></plug></r>");
+    const size_t frame = m_object->ReportItems().at(0).size() - 2;  // the item without its "%s"
+    const auto title = [frame](size_t itemLength) { return std::wstring(itemLength - frame, L't'); };
+    Template(L"<r><plug id='13'><report><issue value='0' title='%s'/><issue value='1' title='" + title(600) +
+             L"'/><issue value='2' title='" + title(511) + L"'/><issue value='3' title='" + title(512) +
              L"'/></report></plug></r>");
     EXPECT_EQ(0u, m_object->ReportItems().count(1));
-    Add(0, L"a", std::wstring(2100, L'n').c_str());
+    EXPECT_EQ(511u, m_object->ReportItems().at(2).size());
+    EXPECT_EQ(0u, m_object->ReportItems().count(3));
+    Add(0, L"a", std::wstring(2047 - frame, L'a').c_str());
+    Add(0, L"b", std::wstring(2048 - frame, L'b').c_str());
+    Add(0, L"c", std::wstring(2100, L'c').c_str());
     Response();
-    EXPECT_EQ(L"", m_object->ReportText()) << "a filled item past 2047 characters is dropped";
+    EXPECT_EQ(2047u, m_object->ReportText().size()) << "only the filled item of 2047 characters is kept";
 }
 
 TEST_F(Report, EmptyCatalogueGivesAResponseWithoutResult) {
