@@ -30,6 +30,11 @@ TEST(DownloadRequest, AddressesAndDocumentsBeyondTheLimitsAreRefusedNotCut) {
         << "the limit applies to the escaped text";
     const std::vector<std::wstring> many(5, std::wstring(200, L'b'));
     EXPECT_FALSE(BuildDownloadRequest(many, L"C:\\f.xml", L"", L"", document));
+    ASSERT_TRUE(BuildDownloadRequest({L"u"}, L"C:\\f.xml", L"", L"", document));
+    const size_t frame = document.size();
+    EXPECT_TRUE(BuildDownloadRequest({L"u"}, L"C:\\f.xml", L"", std::wstring(1023 - frame, L'x'), document));
+    EXPECT_EQ(1023u, document.size());
+    EXPECT_FALSE(BuildDownloadRequest({L"u"}, L"C:\\f.xml", L"", std::wstring(1024 - frame, L'x'), document));
 }
 
 }  // namespace
