@@ -114,4 +114,22 @@ TEST_F(DownloadThroughModule, WithoutConfigurationOneEmptyAddressIsSent) {
     EXPECT_NE(std::wstring::npos, Recorded().find(L"action=\"0\"><url></url></InsideParam>"));
 }
 
+// The address is read into a buffer of 2,048 units: a value that fills it may
+// be cut and is not used at all. A usable one this long reaches the download
+// module, which is loaded and then not called: the request is too long.
+TEST_F(DownloadThroughModule, AnAddressFillingTheIniBufferIsNotUsed) {
+    m_module.InstallDownloader(RecordingDownloader());
+    ObjectHolder object(m_module.NewRegisteredObject());
+    const auto address = [this](size_t length) {
+        const std::wstring value = L"http://h/" + std::wstring(length - 9, L'a');
+        m_module.WriteIni(L"[SMPPluginsCfg]\r\nfile32_url=" + value + L"\r\nfile64_url=" + value + L"\r\n");
+    };
+    address(2047);
+    QueryWith(object.Get(), L"1");
+    EXPECT_EQ(L"", Recorded());
+    address(2046);
+    QueryWith(object.Get(), L"1");
+    EXPECT_EQ(L"load\nunload\n", Recorded());
+}
+
 }  // namespace
