@@ -68,7 +68,12 @@ TEST_F(DownloadPackageTest, FallsBackInOrderPastFailingAddresses) {
 
 TEST_F(DownloadPackageTest, KeepsTheOldFileWhenEveryAddressFails) {
     zqd_test::WriteBytes(target, kOldCatalogue);
-    EXPECT_EQ(Download({server.Url(L"/missing.xml"), server.Url(L"/broken.xml"), RefusedUrl()}), 0);
+    // The connection closes a byte short of the declared length.
+    const std::string declared = "Content-Length: " + std::to_string(kCatalogue.size() + 1) + "\r\n";
+    server.Serve("/cut.xml", CannedResponse{200, kCatalogue, {}, declared, {}});
+    EXPECT_EQ(Download({server.Url(L"/missing.xml"), server.Url(L"/broken.xml"), RefusedUrl(), server.Url(L"/cut.xml")}),
+              0);
+    EXPECT_EQ(server.RequestCount("/cut.xml"), 1);
     EXPECT_EQ(ReadBytes(target), kOldCatalogue);
     EXPECT_EQ(folder.Names(), Names{L"SMBPlugins_x86.xml"});
 }

@@ -103,9 +103,10 @@ bool SendAll(SOCKET client, const std::string& data) {
 }
 
 std::string ResponseHead(const CannedResponse& response) {
-    return "HTTP/1.1 " + std::to_string(response.status) + " " + ReasonPhrase(response.status) +
-           "\r\nContent-Length: " + std::to_string(response.body.size()) + "\r\nConnection: close\r\n" +
-           response.headers + "\r\n";
+    const bool declared = response.headers.find("Content-Length:") != std::string::npos;
+    return "HTTP/1.1 " + std::to_string(response.status) + " " + ReasonPhrase(response.status) + "\r\n" +
+           (declared ? "" : "Content-Length: " + std::to_string(response.body.size()) + "\r\n") +
+           "Connection: close\r\n" + response.headers + "\r\n";
 }
 
 std::shared_ptr<const CannedResponse> StatusOnly(int status) {

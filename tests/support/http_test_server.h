@@ -19,8 +19,8 @@ struct CannedResponse {
     int status = 200;
     std::string body;
     std::chrono::milliseconds delay{0};  // wait before answering
-    std::string headers;                 // extra header lines, each ending "\r\n";
-                                         // Content-Length and Connection: close are always sent
+    std::string headers;                 // extra header lines, each ending "\r\n"; Connection: close is
+                                         // always sent, Content-Length too unless given here
     // When set, the body goes out a byte at a time, with this pause before each.
     std::chrono::milliseconds trickle{0};
 };
