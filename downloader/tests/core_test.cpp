@@ -153,6 +153,17 @@ TEST_F(ReplaceFileTest, ReplacesTheContentsAndLeavesNoTemporaryFile) {
     EXPECT_EQ(folder.Names(), Names{L"target.xml"});
 }
 
+// The new contents go to a new file put in the old one's place, never into
+// the old file: another name for the old file keeps the old contents.
+TEST_F(ReplaceFileTest, AnotherNameForTheOldFileKeepsItsContents) {
+    zqd_test::WriteBytes(target, "old");
+    const std::wstring link = folder.Sub(L"link.xml");
+    ASSERT_TRUE(CreateHardLinkW(link.c_str(), target.c_str(), nullptr));
+    ASSERT_TRUE(ReplaceFileAtomically(target, "new"));
+    EXPECT_EQ(zqd_test::ReadBytes(target), "new");
+    EXPECT_EQ(zqd_test::ReadBytes(link), "old");
+}
+
 TEST_F(ReplaceFileTest, LeavesAnUnreplaceableTargetAlone) {
     ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
     EXPECT_FALSE(ReplaceFileAtomically(target, "new"));
