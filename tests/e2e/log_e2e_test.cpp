@@ -84,9 +84,11 @@ TEST_F(DebugLog, SwitchOffOrNotTheTextOneWritesNothing) {
     SetSwitch(nullptr);
     RegisterOnce();
     m_module.Unload();
-    SetSwitch(L"01");
-    RegisterOnce();
-    m_module.Unload();
+    for (const wchar_t* text : {L"01", L"10"}) {
+        SetSwitch(text);
+        RegisterOnce();
+        m_module.Unload();
+    }
     HKEY key = nullptr;
     RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSwitchKey, 0, KEY_SET_VALUE, &key);
     const DWORD one = 1;
@@ -270,6 +272,7 @@ TEST_F(DebugLog, FileFoundBesideAMissingOneIsNotLoggedAsFound) {
     TestRegistryKey key(HKEY_LOCAL_MACHINE, UniqueTestKeyPath(L"fallback"));
     key.SetString(L"Path", install.Sub(L"uninst.exe"));
     m_module.WriteOwnCatalogue(L"<Product GUID='f' productType='0'><Detect><Method rootKey='80000002' subKey='" +
+                               key.SubKey() + L"' value='Absent'/><Method rootKey='80000002' subKey='" +
                                key.SubKey() + L"' value='Path' binary='app.exe'/></Detect></Product>");
     ASSERT_TRUE(m_module.Load());
     ObjectHolder object(m_module.NewRegisteredObject());
@@ -280,6 +283,8 @@ TEST_F(DebugLog, FileFoundBesideAMissingOneIsNotLoggedAsFound) {
     for (const std::wstring& line : LogLines()) messages.push_back(MessageOf(line));
     const std::wstring missing = install.Sub(L"uninst.exe");
     const std::vector<std::wstring> expected = {L"插件信息清空",
+                                                L"root=80000002, subkey=" + key.SubKey() + L", value=Absent",
+                                                L"Regiter get value faile",
                                                 L"root=80000002, subkey=" + key.SubKey() + L", value=Path",
                                                 L"value = " + missing, L"szPath = " + missing};
     EXPECT_EQ(expected, messages);
