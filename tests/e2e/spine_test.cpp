@@ -20,6 +20,7 @@ TEST_F(Spine, OnlyInterfaceThirteenIsHandedOut) {
     IPCCheckPluginObject* object = sentinel;
     EXPECT_EQ(E_NOINTERFACE, m_module.Query(12, &object));
     EXPECT_EQ(sentinel, object) << "a refused call leaves the caller's pointer alone";
+    EXPECT_EQ(E_NOINTERFACE, m_module.Query(13, nullptr)) << "nowhere to put an object";
     ASSERT_EQ(S_OK, m_module.Query(13, &object));
     ASSERT_NE(nullptr, object);
     object->Release();
