@@ -50,6 +50,9 @@ TEST(SplitPath, FailsWithoutTouchingTheBuffers) {
     }
     const std::wstring tooLong = L"C:\\" + std::wstring(300, L'a');
     EXPECT_EQ(0, SplitOf(tooLong.c_str()).result);
+    const std::wstring longest = L"C:\\" + std::wstring(256, L'a');  // 259 characters and the terminator
+    EXPECT_EQ(std::wstring(256, L'a'), SplitOf(longest.c_str()).file);
+    EXPECT_EQ(0, SplitOf((longest + L"a").c_str()).result);
 }
 
 TEST(BinaryType, OnlyExactLowerCaseExtensionsDecide) {
