@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <regex>
 #include <set>
 #include <thread>
@@ -225,6 +226,66 @@ void ExpectEveryWriterLineOnce(int writers, int lines) {
 TEST_F(DebugLog, ConcurrentProcessesWriteWholeLines) {
     RunWriters(4, 300);
     ExpectEveryWriterLineOnce(4, 300);
+}
+
+// Eight writers cross the size limit while they write: the file restarts once,
+// with its byte-order mark, and loses only what the restart deletes. Under the
+// mutex, lines take turns, so the deleted file was the one that first went past
+// the limit: the writers' lost lines, at the front of each writer's sequence,
+// with the pre-filled bytes make up more than the limit and less than one line
+// beyond it.
+TEST_F(DebugLog, ConcurrentProcessesAcrossTheRestartLoseOnlyTheDeletedFile) {
+    const int writers = 8;
+    const int lines = 2000;
+    const size_t limit = 10485760;
+    const size_t prefill = limit - 2 * 1024 * 1024;  // half the writers' bytes
+    std::string old(prefill, 'a');
+    old[0] = '\xFF';
+    old[1] = '\xFE';
+    WriteBytes(LogFilePath(), old);
+    RunWriters(writers, lines);
+
+    const std::string bytes = ReadBytes(LogFilePath());
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ("\xFF\xFE", bytes.substr(0, 2));
+    EXPECT_LT(bytes.size(), limit) << "restarted once, not appended to the old file";
+    const std::wstring tail = L" of a message long enough to be written in several pieces by a careless logger";
+    static const std::wregex whole(L"\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}\twriter w(\\d) line (\\d+)" + tail);
+    std::vector<std::vector<int>> kept(writers);
+    size_t broken = 0;
+    std::wstring firstBroken;
+    for (const std::wstring& line : LogLines()) {
+        std::wsmatch parts;
+        if (std::regex_match(line, parts, whole)) {
+            kept[std::stoi(parts[1].str())].push_back(std::stoi(parts[2].str()));
+        } else if (broken++ == 0) {
+            firstBroken = line;
+        }
+    }
+    EXPECT_EQ(0u, broken) << "first broken line: " << ToUtf8(firstBroken);
+    size_t lostBytes = 0;
+    size_t longest = 0;
+    for (int writer = 0; writer < writers; ++writer) {
+        // Each writer's kept lines are its last ones, in order, each once.
+        const std::vector<int>& own = kept[writer];
+        const int first = lines - static_cast<int>(own.size());
+        for (size_t i = 0; i < own.size(); ++i) {
+            if (own[i] != first + static_cast<int>(i)) {
+                ADD_FAILURE() << "writer " << writer << " kept line " << own[i] << " where " << first + i
+                              << " belongs";
+                break;
+            }
+        }
+        for (int i = 0; i < lines; ++i) {
+            const size_t lineBytes =
+                (20 + (L"writer w" + std::to_wstring(writer) + L" line " + std::to_wstring(i) + tail).size() + 2) *
+                sizeof(wchar_t);
+            longest = std::max(longest, lineBytes);
+            if (i < first) lostBytes += lineBytes;
+        }
+    }
+    EXPECT_GT(prefill + lostBytes, limit) << "lines lost before the file reached the limit";
+    EXPECT_LE(prefill + lostBytes, limit + longest) << "lines lost after the restart";
 }
 
 // A process that may not create global objects gets no mutex. Here the name is
