@@ -93,9 +93,14 @@ TEST_F(FetchTest, CapsHttpAtTheLimit) {
     HttpTestServer server;
     server.Serve("/five", 200, "12345");
     server.Serve("/six", 200, "123456");
+    CannedResponse unsized;
+    unsized.body = "123456";
+    unsized.sendLength = false;
+    server.Serve("/six-unsized", unsized);
     ASSERT_TRUE(server.Start());
     EXPECT_EQ(Fetch(server.Url(L"/five")), "12345");
     EXPECT_FALSE(Fetch(server.Url(L"/six")));
+    EXPECT_FALSE(Fetch(server.Url(L"/six-unsized"))) << "counted as it arrives";
 }
 
 TEST_F(FetchTest, AcceptsOnlyHttpHttpsAndFileSchemes) {

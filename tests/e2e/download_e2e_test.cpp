@@ -92,6 +92,45 @@ TEST_F(DownloadThroughModule, ADownloadThatDoesNotLoadGivesTheOldFileBack) {
     EXPECT_FALSE(FileExists(catalogue)) << "no file before, none after";
 }
 
+CannedResponse Answer(const std::string& body, bool sendLength, long long cutAfter = -1) {
+    CannedResponse response;
+    response.body = body;
+    response.sendLength = sendLength;
+    response.cutAfter = cutAfter;
+    return response;
+}
+
+// Answers that must not replace the catalogue. A server slower than the
+// whole-download deadline is covered by the download module's own tests with
+// small limits (DownloadToFile.GivesUpWhenTheWholeTransferLimitPasses), and a
+// wrong digest there too: this module sends none.
+TEST_F(DownloadThroughModule, FaultyAnswersLeaveTheCatalogueAsItWas) {
+    const std::string fresh = CatalogueBytes(RunningUnderWow64() ? "fresh-x64" : "fresh-x86");
+    const long long whole = static_cast<long long>(fresh.size());
+    // Cut in the trailing blanks: what arrived would load, were the cut not seen.
+    m_server.Serve("/cut.xml", Answer(fresh + std::string(100, ' '), true, whole));
+    // Without a length a cut looks like the end: the part must not stay.
+    m_server.Serve("/cut-unsized.xml", Answer(fresh, false, whole / 2));
+    m_server.Serve("/missing.xml", 404, fresh);
+    m_server.Serve("/empty.xml", 200, "");
+    const std::size_t cap = 16u << 20;  // padded inside the root: loadable, were it taken
+    std::string padded = fresh;
+    padded.insert(padded.size() - std::string("</Products>").size(), cap + 1 - fresh.size(), ' ');
+    m_server.Serve("/oversize-unsized.xml", Answer(padded, false));
+    m_module.InstallDownloader(Downloader());
+    const std::wstring catalogue = m_module.ProductCfg(StagedModule::OwnCatalogueName());
+    const std::string before = ReadBytes(catalogue);
+    ObjectHolder object(m_module.NewRegisteredObject());
+    for (const char* path : {"/cut.xml", "/cut-unsized.xml", "/missing.xml", "/empty.xml", "/oversize-unsized.xml"}) {
+        const std::wstring url = FromUtf8(path);
+        PointAt(url, url);
+        WriteBytes(catalogue, before);  // one case's failure does not carry over
+        EXPECT_EQ(std::vector<std::wstring>{L"old"}, QueryWith(object.Get(), L"1")) << path;
+        EXPECT_TRUE(before == ReadBytes(catalogue)) << path;
+        EXPECT_EQ(1, m_server.RequestCount(path));
+    }
+}
+
 TEST_F(DownloadThroughModule, RequestNamesTheOwnFileAndAddressAndLoadsTheModuleEachTime) {
     m_module.InstallDownloader(RecordingDownloader());
     PointAt(L"/x86.xml", L"/x64.xml");

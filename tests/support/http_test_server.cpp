@@ -103,9 +103,12 @@ bool SendAll(SOCKET client, const std::string& data) {
 }
 
 std::string ResponseHead(const CannedResponse& response) {
-    const bool declared = response.headers.find("Content-Length:") != std::string::npos;
-    return "HTTP/1.1 " + std::to_string(response.status) + " " + ReasonPhrase(response.status) + "\r\n" +
-           (declared ? "" : "Content-Length: " + std::to_string(response.body.size()) + "\r\n") +
+    // A Content-Length among the extra headers stands in for the true one.
+    const bool given = response.headers.find("Content-Length:") != std::string::npos;
+    const std::string length = response.sendLength && !given
+                                   ? "Content-Length: " + std::to_string(response.body.size()) + "\r\n"
+                                   : std::string();
+    return "HTTP/1.1 " + std::to_string(response.status) + " " + ReasonPhrase(response.status) + "\r\n" + length +
            "Connection: close\r\n" + response.headers + "\r\n";
 }
 
@@ -152,13 +155,17 @@ struct HttpTestServer::State {
         return route != routes.end() ? route->second : StatusOnly(404);
     }
 
-    // False when the client went away or Stop() cut a trickle short.
+    // False when the client went away, Stop() cut a trickle short or the
+    // response is to be cut.
     bool SendBody(SOCKET client, const CannedResponse& response) {
-        if (response.trickle.count() == 0) return SendAll(client, response.body);
-        for (char byte : response.body) {
+        const bool cut = response.cutAfter >= 0 && static_cast<std::size_t>(response.cutAfter) < response.body.size();
+        const std::string body =
+            cut ? response.body.substr(0, static_cast<std::size_t>(response.cutAfter)) : response.body;
+        if (response.trickle.count() == 0) return SendAll(client, body) && !cut;
+        for (char byte : body) {
             if (!Pause(response.trickle) || !SendAll(client, std::string(1, byte))) return false;
         }
-        return true;
+        return !cut;
     }
 
     void Handle(Socket client) {
