@@ -1,5 +1,5 @@
 #pragma once
-// Memory figures of the benchmark's own process.
+// Memory figures and the handle count of the running process.
 #include <cstddef>
 
 // The most memory the process has had resident so far.
@@ -8,3 +8,7 @@ std::size_t PeakWorkingSet();
 // Bytes in use in all of the process's heaps. Under Wine the private-bytes
 // counter always reads 0, so growth is measured by walking the heaps instead.
 std::size_t HeapBytesInUse();
+
+// Handles the process has open. Under Wine GetProcessHandleCount reads 0, so
+// the system's handle list is counted instead.
+std::size_t HandlesInUse();
