@@ -22,6 +22,8 @@ void ForEachEntry(const std::wstring& folder, Visit visit) {
     } while (FindNextFileW(find.Get(), &entry));
 }
 
+}  // namespace
+
 void DeleteTree(const std::wstring& folder) {
     ForEachEntry(folder, [&folder](const std::wstring& name, bool isFolder) {
         const std::wstring path = folder + L"\\" + name;
@@ -34,8 +36,6 @@ void DeleteTree(const std::wstring& folder) {
     });
     RemoveDirectoryW(folder.c_str());
 }
-
-}  // namespace
 
 TempFolder::TempFolder() {
     static std::atomic<unsigned> counter{0};

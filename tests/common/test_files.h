@@ -25,6 +25,8 @@ void WriteUtf8File(const std::wstring& path, const std::wstring& text);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
 void CreateFolders(const std::wstring& path);
+// Deletes a folder with everything in it.
+void DeleteTree(const std::wstring& folder);
 bool FileExists(const std::wstring& path);
 bool CopyFileTo(const std::wstring& from, const std::wstring& to);
 

@@ -1,0 +1,27 @@
+#include "case_runner.h"
+
+#include "contract_check.h"
+#include "staged_module.h"
+
+std::vector<std::string> RunCase(const RobustStage& stage, const RobustCase& robustCase) {
+    stage.WriteInputs(robustCase);
+    const std::wstring before = stage.OutsideSnapshot();
+    IPCCheckPluginObject* object = nullptr;
+    if (stage.Query(&object) != S_OK || !object) return {"PIQueryInterface(13) gave no object"};
+    HostContext context = {0xC0FFEE, 0x5EED};
+    CallbackLog::Reset();
+    std::vector<std::string> problems;
+    if (object->RegisterCallback(&CallbackLog::Record, &context) != 1) problems.push_back("RegisterCallback did not return 1");
+    std::vector<RequestOutcome> outcomes;
+    for (const std::wstring& request : robustCase.requests) {
+        const size_t first = CallbackLog::Calls().size();
+        RequestOutcome outcome;
+        outcome.returned = object->HandleRequest(request.c_str());
+        outcome.calls.assign(CallbackLog::Calls().begin() + first, CallbackLog::Calls().end());
+        outcomes.push_back(outcome);
+    }
+    object->Release();
+    for (const std::string& problem : CheckOutcomes(robustCase, outcomes, &context)) problems.push_back(problem);
+    if (stage.OutsideSnapshot() != before) problems.push_back("something outside the module folder changed");
+    return problems;
+}

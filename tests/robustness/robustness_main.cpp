@@ -1,0 +1,100 @@
+// Robustness harness: loads the real wareseek.dll and runs generated cases
+// against it, checking the host contract after each one.
+//
+//   wareseek_robustness --seed S --first N --count C [--progress FILE] [--findings DIR] [--save DIR]
+//   wareseek_robustness --replay DIR
+//
+// Case N of seed S is always the same case. The progress file names the case
+// under way ("case N", "hang N") or "end"; scripts/fuzz restarts after a crash
+// or hang from there. Cases that break the contract are saved under
+// FINDINGS\S-N and named on stdout. Exit code: 0 clean, 1 violations, 2 usage.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "case_generator.h"
+#include "case_runner.h"
+#include "contract_check.h"
+#include "test_files.h"
+#include "watchdog.h"
+
+namespace {
+
+const DWORD kCaseLimitMs = 10000;
+
+struct Options {
+    uint64_t seed = 1;
+    uint32_t first = 0;
+    uint32_t count = 100;
+    std::wstring progress, findings, save, replay;
+};
+
+bool ReadOptions(int argc, wchar_t** argv, Options& options) {
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::wstring name = argv[i], value = argv[i + 1];
+        if (name == L"--seed") options.seed = wcstoull(value.c_str(), nullptr, 10);
+        else if (name == L"--first") options.first = static_cast<uint32_t>(wcstoul(value.c_str(), nullptr, 10));
+        else if (name == L"--count") options.count = static_cast<uint32_t>(wcstoul(value.c_str(), nullptr, 10));
+        else if (name == L"--progress") options.progress = value;
+        else if (name == L"--findings") options.findings = value;
+        else if (name == L"--save") options.save = value;
+        else if (name == L"--replay") options.replay = value;
+        else return false;
+    }
+    return argc % 2 == 1;
+}
+
+void Report(const Options& options, uint32_t index, const RobustCase& robustCase,
+            const std::vector<std::string>& problems) {
+    std::wstring where;
+    if (!options.findings.empty()) {
+        where = options.findings + L"\\" + std::to_wstring(options.seed) + L"-" + std::to_wstring(index);
+        SaveCase(robustCase, where);
+    }
+    for (const std::string& problem : problems)
+        printf("violation: seed %llu case %u: %s (%ls)\n", static_cast<unsigned long long>(options.seed), index,
+               problem.c_str(), where.c_str());
+    fflush(stdout);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    Options options;
+    if (!ReadOptions(argc, argv, options)) {
+        fprintf(stderr, "usage: wareseek_robustness --seed S --first N --count C [--progress F] [--findings D] "
+                        "[--save D] | --replay D\n");
+        return 2;
+    }
+    ExitOnUnhandledException();
+    if (DebugLogSwitchedOn()) {
+        fprintf(stderr, "robustness: the module's debug log is switched on; switch it off first\n");
+        return 2;
+    }
+    RobustStage stage;
+    if (!stage.Loaded()) {
+        fprintf(stderr, "robustness: cannot load the module copy\n");
+        return 2;
+    }
+    Watchdog watchdog(kCaseLimitMs, options.progress);
+    uint32_t violating = 0;
+    const uint32_t count = options.replay.empty() ? options.count : 1;
+    for (uint32_t index = options.first; index < options.first + count; ++index) {
+        RobustCase robustCase;
+        if (!options.replay.empty() && !LoadCase(options.replay, robustCase)) return 2;
+        if (options.replay.empty()) robustCase = GenerateCase(CaseSeed(options.seed, index), RobustStage::ModuleFolder());
+        if (!options.save.empty()) SaveCase(robustCase, options.save);
+        WriteProgress(options.progress, "case " + std::to_string(index));
+        watchdog.Arm(index);
+        const std::vector<std::string> problems = RunCase(stage, robustCase);
+        watchdog.Disarm();
+        if (!problems.empty()) {
+            ++violating;
+            Report(options, index, robustCase, problems);
+        }
+    }
+    WriteProgress(options.progress, "end " + std::to_string(violating));
+    printf("robustness: %u cases run, %u with contract violations; %u responses listing %u products, %u installed\n",
+           count, violating, Totals().responses, Totals().items, Totals().installed);
+    return violating ? 1 : 0;
+}
