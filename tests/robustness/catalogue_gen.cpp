@@ -3,6 +3,7 @@
 #include "byte_forms.h"
 #include "case_generator.h"
 #include "support/xml_text.h"
+#include "test_files.h"
 
 namespace {
 
@@ -34,9 +35,12 @@ std::wstring ValueName(Draft& draft) {
 }
 
 std::wstring RegistryMethod(Draft& draft) {
-    static const std::vector<std::wstring> roots = {L"80000001", L"80000001", L"80000001", L"80000002",
-                                                    L"80000000", L"80000003", L"80000005", L"0",
-                                                    L"FFFFFFFF", L"zz",       L"12345678", L"180000001"};
+    // HKCU mostly; then the other predefined keys (performance data among
+    // them), unknown ones and texts that are no number.
+    static const std::vector<std::wstring> roots = {
+        L"80000001", L"80000001", L"80000001", L"80000002", L"80000000", L"80000003", L"80000004", L"80000005",
+        L"80000006", L"80000050", L"80000060", L"80000007", L"0",        L"FFFFFFFF", L"zz",       L"12345678",
+        L"180000001"};
     const std::wstring key = kRobustnessKey;
     const std::vector<std::wstring> subKeys = {key, key, key, key + L"\\", L"\\" + key,
                                                L"Software\\\\WareseekTests\\robustness", key + L"\\missing", L""};
@@ -171,6 +175,14 @@ std::wstring Document(Draft& draft) {
     return xml;
 }
 
+// The shipped sample catalogues, as the build staged them.
+const std::vector<std::string>& Samples() {
+    static const std::vector<std::string> samples = {
+        ReadBytes(StageFolder() + L"\\ProductCfg\\SMBPlugins_x86.xml"),
+        ReadBytes(StageFolder() + L"\\ProductCfg\\SMBPlugins_x64.xml")};
+    return samples;
+}
+
 }  // namespace
 
 void GenerateCatalogue(CaseRng& rng, RobustCase& robustCase) {
@@ -185,6 +197,11 @@ void GenerateCatalogue(CaseRng& rng, RobustCase& robustCase) {
         return;  // empty bytes: a zero-byte file
     }
     bool honest = true;
+    if (rng.Percent(10)) {  // a shipped sample, whole or damaged
+        robustCase.catalogue.bytes = rng.Pick(Samples());
+        if (rng.Percent(70)) DamageBytes(rng, robustCase.catalogue.bytes);
+        return;
+    }
     robustCase.catalogue.bytes = EncodeDocument(rng, Document(draft), honest);
     if (rng.Percent(15)) {
         DamageBytes(rng, robustCase.catalogue.bytes);

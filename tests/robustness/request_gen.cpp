@@ -46,6 +46,12 @@ std::wstring OtherRequest(CaseRng& rng) {
 }  // namespace
 
 void GenerateRequests(CaseRng& rng, RobustCase& robustCase) {
-    for (uint32_t count = rng.Percent(80) ? 1 : 2; count > 0; --count)
-        robustCase.requests.push_back(rng.Percent(85) ? QueryRequest(rng) : OtherRequest(rng));
+    for (uint32_t count = rng.Percent(80) ? 1 : 2; count > 0; --count) {
+        std::wstring request = rng.Percent(85) ? QueryRequest(rng) : OtherRequest(rng);
+        if (rng.Percent(5) && !request.empty()) {  // damaged text; a flip to zero just ends it early
+            for (uint32_t flips = 1 + rng.Below(4); flips > 0; --flips)
+                request[rng.Below(static_cast<uint32_t>(request.size()))] ^= static_cast<wchar_t>(1u << rng.Below(16));
+        }
+        robustCase.requests.push_back(request);
+    }
 }

@@ -57,6 +57,18 @@ void Report(const Options& options, uint32_t index, const RobustCase& robustCase
     fflush(stdout);
 }
 
+// WARESEEK_ROBUSTNESS_FAULT=crash:N or hang:N makes case N fail on purpose,
+// so the driver's restart, confirmation and saving can be tested.
+void InjectedFault(uint32_t index) {
+    wchar_t fault[64] = {};
+    if (!GetEnvironmentVariableW(L"WARESEEK_ROBUSTNESS_FAULT", fault, 64)) return;
+    const std::wstring text = fault;
+    const size_t colon = text.find(L':');
+    if (colon == std::wstring::npos || wcstoul(text.c_str() + colon + 1, nullptr, 10) != index) return;
+    if (text.compare(0, colon, L"hang") == 0) Sleep(INFINITE);
+    if (text.compare(0, colon, L"crash") == 0) *static_cast<volatile int*>(nullptr) = 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -86,6 +98,7 @@ int wmain(int argc, wchar_t** argv) {
         if (!options.save.empty()) SaveCase(robustCase, options.save);
         WriteProgress(options.progress, "case " + std::to_string(index));
         watchdog.Arm(index);
+        InjectedFault(index);
         const std::vector<std::string> problems = RunCase(stage, robustCase);
         watchdog.Disarm();
         if (!problems.empty()) {
