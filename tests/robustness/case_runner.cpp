@@ -11,7 +11,12 @@ std::vector<std::string> RunCase(const RobustStage& stage, const RobustCase& rob
     HostContext context = {0xC0FFEE, 0x5EED};
     CallbackLog::Reset();
     std::vector<std::string> problems;
-    if (object->RegisterCallback(&CallbackLog::Record, &context) != 1) problems.push_back("RegisterCallback did not return 1");
+    HostContext earlier = {0xBAD, 0xBAD};
+    if (object->RegisterCallback(&CallbackLog::Record, robustCase.registerTwice ? &earlier : &context) != 1)
+        problems.push_back("RegisterCallback did not return 1");
+    // A null callback keeps the one registered before; the context is replaced.
+    if (robustCase.registerTwice && object->RegisterCallback(nullptr, &context) != 1)
+        problems.push_back("RegisterCallback with a null callback did not return 1");
     std::vector<RequestOutcome> outcomes;
     for (const std::wstring& request : robustCase.requests) {
         const size_t first = CallbackLog::Calls().size();

@@ -84,6 +84,8 @@ std::wstring ProductName(Draft& draft) {
     }
     std::wstring name;
     for (uint32_t count = 1 + draft.rng.Below(5); count > 0; --count) name += draft.rng.Pick(pieces);
+    // Long enough that a report item with a few "%s" passes its length limit.
+    if (draft.rng.Percent(5)) name += std::wstring(150 + draft.rng.Below(400), L'N');
     return name;
 }
 

@@ -46,6 +46,7 @@ std::wstring OtherRequest(CaseRng& rng) {
 }  // namespace
 
 void GenerateRequests(CaseRng& rng, RobustCase& robustCase) {
+    robustCase.registerTwice = rng.Percent(10);
     for (uint32_t count = rng.Percent(80) ? 1 : 2; count > 0; --count) {
         std::wstring request = rng.Percent(85) ? QueryRequest(rng) : OtherRequest(rng);
         if (rng.Percent(5) && !request.empty()) {  // damaged text; a flip to zero just ends it early

@@ -60,6 +60,7 @@ void SaveCase(const RobustCase& robustCase, const std::wstring& folder) {
     WriteBytes(folder + L"\\requests.hex", requests.str());
     WriteBytes(folder + L"\\registry.hex", values.str());
     WriteBytes(folder + L"\\products.hex", products.str());
+    WriteBytes(folder + L"\\options.txt", robustCase.registerTwice ? "registerTwice\n" : "");
 }
 
 bool LoadCase(const std::wstring& folder, RobustCase& robustCase) {
@@ -67,6 +68,7 @@ bool LoadCase(const std::wstring& folder, RobustCase& robustCase) {
     robustCase = RobustCase();
     robustCase.catalogue = LoadFile(folder + L"\\catalogue.xml");
     robustCase.reportTemplate = LoadFile(folder + L"\\reporttempl.xml");
+    robustCase.registerTwice = ReadBytes(folder + L"\\options.txt").find("registerTwice") != std::string::npos;
     std::istringstream requests(ReadBytes(folder + L"\\requests.hex"));
     for (std::string line; requests >> line;) robustCase.requests.push_back(BytesWide(Unhex(line)));
     std::istringstream values(ReadBytes(folder + L"\\registry.hex"));

@@ -30,6 +30,7 @@ struct RobustCase {
     CaseFile reportTemplate;
     std::vector<std::wstring> requests;
     std::vector<CaseRegValue> values;
+    bool registerTwice = false;  // then again with a null callback and the context that must come back
     bool namesKnown = false;  // products holds every product as the catalogue names it
     std::vector<KnownProduct> products;
 };

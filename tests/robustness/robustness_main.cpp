@@ -90,6 +90,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     Watchdog watchdog(kCaseLimitMs, options.progress);
     uint32_t violating = 0;
+    DWORD slowestMs = 0;
+    uint32_t slowest = options.first;
     const uint32_t count = options.replay.empty() ? options.count : 1;
     for (uint32_t index = options.first; index < options.first + count; ++index) {
         RobustCase robustCase;
@@ -99,15 +101,21 @@ int wmain(int argc, wchar_t** argv) {
         WriteProgress(options.progress, "case " + std::to_string(index));
         watchdog.Arm(index);
         InjectedFault(index);
+        const DWORD start = GetTickCount();
         const std::vector<std::string> problems = RunCase(stage, robustCase);
         watchdog.Disarm();
+        if (GetTickCount() - start > slowestMs) {
+            slowestMs = GetTickCount() - start;
+            slowest = index;
+        }
         if (!problems.empty()) {
             ++violating;
             Report(options, index, robustCase, problems);
         }
     }
     WriteProgress(options.progress, "end " + std::to_string(violating));
-    printf("robustness: %u cases run, %u with contract violations; %u responses listing %u products, %u installed\n",
-           count, violating, Totals().responses, Totals().items, Totals().installed);
+    printf("robustness: %u cases run, %u with contract violations; %u responses listing %u products, %u installed; "
+           "slowest case %u: %lu ms\n",
+           count, violating, Totals().responses, Totals().items, Totals().installed, slowest, slowestMs);
     return violating ? 1 : 0;
 }
