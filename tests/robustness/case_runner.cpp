@@ -2,6 +2,21 @@
 
 #include "contract_check.h"
 #include "staged_module.h"
+#include "test_files.h"
+
+namespace {
+
+// The first line of the later snapshot that the earlier one lacks, or the reverse.
+std::string FirstChange(const std::wstring& before, const std::wstring& after) {
+    size_t same = 0;
+    while (same < before.size() && same < after.size() && before[same] == after[same]) ++same;
+    const std::wstring& longer = after.size() > same ? after : before;
+    const size_t start = longer.rfind(L'\n', same == 0 ? 0 : same - 1);
+    const size_t from = start == std::wstring::npos || same == 0 ? 0 : start + 1;
+    return ToUtf8(longer.substr(from, longer.find(L'\n', from) - from));
+}
+
+}  // namespace
 
 std::vector<std::string> RunCase(const RobustStage& stage, const RobustCase& robustCase) {
     stage.WriteInputs(robustCase);
@@ -27,6 +42,7 @@ std::vector<std::string> RunCase(const RobustStage& stage, const RobustCase& rob
     }
     object->Release();
     for (const std::string& problem : CheckOutcomes(robustCase, outcomes, &context)) problems.push_back(problem);
-    if (stage.OutsideSnapshot() != before) problems.push_back("something outside the module folder changed");
+    const std::wstring after = stage.OutsideSnapshot();
+    if (after != before) problems.push_back("something outside the module folder changed: " + FirstChange(before, after));
     return problems;
 }
