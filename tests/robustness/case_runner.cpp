@@ -19,7 +19,8 @@ std::string FirstChange(const std::wstring& before, const std::wstring& after) {
 }  // namespace
 
 std::vector<std::string> RunCase(const RobustStage& stage, const RobustCase& robustCase) {
-    stage.WriteInputs(robustCase);
+    UniqueFile lock;
+    stage.WriteInputs(robustCase, lock);
     const std::wstring before = stage.OutsideSnapshot();
     IPCCheckPluginObject* object = nullptr;
     if (stage.Query(&object) != S_OK || !object) return {"PIQueryInterface(13) gave no object"};

@@ -11,9 +11,9 @@ struct Draft {
     CaseRng& rng;
     RobustCase& robustCase;
     bool clean = true;  // every name and GUID is known exactly
-    bool lean = false;
+    bool lean = false;  // thousands of entries: usual values only, so the file stays a few MB
     uint32_t dropPercent = 0;    // attributes left out
-    uint32_t repeatPercent = 0;  // attributes written twice (the file is then not XML)  // thousands of entries: usual values only, so the file stays a few MB
+    uint32_t repeatPercent = 0;  // attributes written twice (the file is then not XML)
 };
 
 // Appends an attribute, now and then dropped or written twice.
@@ -43,7 +43,8 @@ std::wstring RegistryMethod(Draft& draft) {
         L"180000001"};
     const std::wstring key = kRobustnessKey;
     const std::vector<std::wstring> subKeys = {key, key, key, key + L"\\", L"\\" + key,
-                                               L"Software\\\\WareseekTests\\robustness", key + L"\\missing", L""};
+                                               L"Software\\\\WareseekTests\\robustness", key + L"\\missing", L"",
+                                               key + L"\\" + std::wstring(300, L'k')};  // past the key-name limit
     static const std::vector<std::wstring> binaries = {L"wareseek.dll", L"wareseek.dll", L"", L"reporttempl.xml",
                                                        L"..\\wareseek.dll", L"config", L"x.exe", L"a\\b\\"};
     std::wstring xml = L"<Method";
@@ -198,6 +199,7 @@ void GenerateCatalogue(CaseRng& rng, RobustCase& robustCase) {
                                                                                           : FileShape::Bytes;
         return;  // empty bytes: a zero-byte file
     }
+    robustCase.catalogue.locked = rng.Percent(3);
     bool honest = true;
     if (rng.Percent(10)) {  // a shipped sample, whole or damaged
         robustCase.catalogue.bytes = rng.Pick(Samples());

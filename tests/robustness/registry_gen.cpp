@@ -25,7 +25,9 @@ std::wstring PathText(CaseRng& rng, const std::wstring& folder) {
         }
         case 6: return rng.Pick(std::vector<std::wstring>{L"C:\\", L"", L"\\", L"C:", L"\\\\?\\C:\\", L"\\\\server\\share\\"});
         case 7: return L"\"" + folder + L"\\wareseek.dll\" -arg";
-        case 8: return folder + L"/wareseek.dll";
+        case 8:
+            if (rng.Percent(50)) return folder + L"/wareseek.dll";
+            return folder + std::wstring(L"\\wareseek.dll\0junk", 17);  // a terminator inside the data
         default: return OddText(rng);
     }
 }

@@ -34,6 +34,7 @@ void SaveFile(const CaseFile& file, const std::wstring& path) {
     if (file.shape == FileShape::Bytes) WriteBytes(path, file.bytes);
     if (file.shape == FileShape::Folder) WriteBytes(path + L".folder", "");
     if (file.shape == FileShape::Absent) WriteBytes(path + L".absent", "");
+    if (file.locked) WriteBytes(path + L".locked", "");
 }
 
 CaseFile LoadFile(const std::wstring& path) {
@@ -41,6 +42,7 @@ CaseFile LoadFile(const std::wstring& path) {
     if (FileExists(path + L".folder")) file.shape = FileShape::Folder;
     else if (FileExists(path + L".absent")) file.shape = FileShape::Absent;
     else file.bytes = ReadBytes(path);
+    file.locked = FileExists(path + L".locked");
     return file;
 }
 

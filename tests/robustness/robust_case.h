@@ -12,6 +12,7 @@ enum class FileShape { Bytes, Absent, Folder };
 struct CaseFile {
     FileShape shape = FileShape::Bytes;
     std::string bytes;
+    bool locked = false;  // held open without sharing while the case runs
 };
 
 struct CaseRegValue {

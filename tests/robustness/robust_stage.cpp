@@ -83,11 +83,14 @@ std::wstring RobustStage::ModuleFolder() {
     return OuterFolder() + L"\\module";
 }
 
-void RobustStage::WriteInputs(const RobustCase& robustCase) const {
+void RobustStage::WriteInputs(const RobustCase& robustCase, UniqueFile& lock) const {
     const std::wstring folder = ModuleFolder();
     DeleteTree(folder + L"\\ProductCfg");  // backups of earlier cases must not leak in
     CreateFolders(folder + L"\\ProductCfg");
-    PutFile(folder + L"\\ProductCfg\\" + StagedModule::OwnCatalogueName(), robustCase.catalogue);
+    const std::wstring catalogue = folder + L"\\ProductCfg\\" + StagedModule::OwnCatalogueName();
+    PutFile(catalogue, robustCase.catalogue);
+    if (robustCase.catalogue.locked)
+        lock.Reset(CreateFileW(catalogue.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     PutFile(folder + L"\\config\\reporttempl.xml", robustCase.reportTemplate);
     WriteRegistry(robustCase);
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "robust_case.h"
+#include "support/win_owners.h"
 #include "wareseek/plugin_api.h"
 
 class RobustStage {
@@ -20,8 +21,9 @@ public:
     bool Loaded() const { return m_query != nullptr; }
     HRESULT Query(IPCCheckPluginObject** object) const { return m_query(WARESEEK_PLUGIN_ID, object); }
 
-    // Puts the case's catalogue, template and registry values in place.
-    void WriteInputs(const RobustCase& robustCase) const;
+    // Puts the case's catalogue, template and registry values in place; holds
+    // the catalogue open without sharing when the case says so.
+    void WriteInputs(const RobustCase& robustCase, UniqueFile& lock) const;
     // Everything outside the module folder that a stray write could change.
     std::wstring OutsideSnapshot() const;
 
