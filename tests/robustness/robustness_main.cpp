@@ -2,12 +2,14 @@
 // against it, checking the host contract after each one.
 //
 //   wareseek_robustness --seed S --first N --count C [--progress FILE] [--findings DIR] [--save DIR]
-//   wareseek_robustness --replay DIR
+//                       [--limit-ms MS]
+//   wareseek_robustness --replay DIR [--limit-ms MS]
 //
 // Case N of seed S is always the same case. The progress file names the case
 // under way ("case N", "hang N") or "end"; scripts/fuzz restarts after a crash
 // or hang from there. Cases that break the contract are saved under
-// FINDINGS\S-N and named on stdout. Exit code: 0 clean, 1 violations, 2 usage.
+// FINDINGS\S-N and named on stdout. A case running past the limit (10 s by
+// default) is a hang. Exit code: 0 clean, 1 violations, 2 usage.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -20,12 +22,11 @@
 
 namespace {
 
-const DWORD kCaseLimitMs = 10000;
-
 struct Options {
     uint64_t seed = 1;
     uint32_t first = 0;
     uint32_t count = 100;
+    DWORD limitMs = 10000;
     std::wstring progress, findings, save, replay;
 };
 
@@ -39,6 +40,7 @@ bool ReadOptions(int argc, wchar_t** argv, Options& options) {
         else if (name == L"--findings") options.findings = value;
         else if (name == L"--save") options.save = value;
         else if (name == L"--replay") options.replay = value;
+        else if (name == L"--limit-ms") options.limitMs = wcstoul(value.c_str(), nullptr, 10);
         else return false;
     }
     return argc % 2 == 1;
@@ -75,7 +77,7 @@ int wmain(int argc, wchar_t** argv) {
     Options options;
     if (!ReadOptions(argc, argv, options)) {
         fprintf(stderr, "usage: wareseek_robustness --seed S --first N --count C [--progress F] [--findings D] "
-                        "[--save D] | --replay D\n");
+                        "[--save D] [--limit-ms MS] | --replay D\n");
         return 2;
     }
     ExitOnUnhandledException();
@@ -88,7 +90,7 @@ int wmain(int argc, wchar_t** argv) {
         fprintf(stderr, "robustness: cannot load the module copy\n");
         return 2;
     }
-    Watchdog watchdog(kCaseLimitMs, options.progress);
+    Watchdog watchdog(options.limitMs, options.progress);
     uint32_t violating = 0;
     DWORD slowestMs = 0;
     uint32_t slowest = options.first;
