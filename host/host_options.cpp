@@ -23,7 +23,37 @@ std::wstring* TextField(const std::wstring& name, HostOptions& options) {
     if (name == L"--id") return &options.id;
     if (name == L"--version") return &options.version;
     if (name == L"--request") return &options.rawRequest;
+    if (name == L"--catalogue") return &options.cataloguePath;
+    if (name == L"--check") return &options.checkPath;
     return nullptr;
+}
+
+// The mode an option chooses, kRequest for options that choose none.
+HostMode ModeOf(const std::wstring& name) {
+    if (name == L"--explain") return HostMode::kExplain;
+    if (name == L"--check") return HostMode::kCheck;
+    if (name == L"--scan") return HostMode::kScan;
+    return HostMode::kRequest;
+}
+
+bool SetMode(const std::wstring& name, HostOptions& options, std::wstring& error) {
+    const HostMode mode = ModeOf(name);
+    if (mode == HostMode::kRequest) return true;
+    if (options.mode != HostMode::kRequest && options.mode != mode) {
+        error = L"--explain, --check and --scan cannot be combined";
+        return false;
+    }
+    options.mode = mode;
+    return true;
+}
+
+// Options that only make sense with a mode they belong to.
+bool CheckCombination(const HostOptions& options, std::wstring& error) {
+    if ((options.json || !options.cataloguePath.empty()) && options.mode != HostMode::kExplain) {
+        error = L"--json and --catalogue go with --explain";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -35,8 +65,10 @@ bool ParseOptions(int argc, const wchar_t* const* argv, HostOptions& options, st
             options.help = true;
             continue;
         }
-        if (name == L"--raw") {
-            options.raw = true;
+        if (!SetMode(name, options, error)) return false;
+        if (name == L"--raw" || name == L"--json" || name == L"--explain" || name == L"--scan") {
+            options.raw |= name == L"--raw";
+            options.json |= name == L"--json";
             continue;
         }
         std::wstring* field = TextField(name, options);
@@ -57,7 +89,7 @@ bool ParseOptions(int argc, const wchar_t* const* argv, HostOptions& options, st
             return false;
         }
     }
-    return true;
+    return CheckCombination(options, error);
 }
 
 std::wstring RequestText(const HostOptions& options) {
@@ -79,6 +111,14 @@ std::wstring UsageText() {
            L"  --repeat N       send the request N times to the same object (default 1)\r\n"
            L"  --raw            also print the raw response and report texts\r\n"
            L"  --help           show this text\r\n"
+           L"\r\n"
+           L"Tools for catalogue authors:\r\n"
+           L"  --explain        show, product by product, what each detection method read\r\n"
+           L"                   and which one decided (the module's catalogue, or --catalogue FILE)\r\n"
+           L"  --json           with --explain: the same as JSON\r\n"
+           L"  --check FILE     report what the module would read differently from what\r\n"
+           L"                   the catalogue FILE means; exit 0 clean, 1 findings, 2 unreadable\r\n"
+           L"  --scan           print a draft catalogue of the programs installed here\r\n"
            L"\r\n"
            L"Exit codes: 0 done, 1 bad command line, 2 module not loadable,\r\n"
            L"3 no PIQueryInterface export, 4 plug-in number refused, 5 request not XML.\r\n";

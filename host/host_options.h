@@ -2,7 +2,17 @@
 // The host's command line: what to load, what to send and how to show it.
 #include <string>
 
+// What the host does: drive the module with a request (the default), or one
+// of the catalogue authors' tools.
+enum class HostMode {
+    kRequest,  // load the module, send requests, show the answers
+    kExplain,  // show how each product of the catalogue is decided
+    kCheck,    // report what the module would read differently from what a catalogue means
+    kScan,     // print a draft catalogue of the programs installed here
+};
+
 struct HostOptions {
+    HostMode mode = HostMode::kRequest;
     std::wstring modulePath;  // empty: wareseek.dll beside the host
     std::wstring cmd = L"QUERY";
     std::wstring param = L"0";
@@ -13,6 +23,9 @@ struct HostOptions {
     unsigned long repeat = 1;
     bool raw = false;
     bool help = false;
+    bool json = false;            // --explain: machine-readable output
+    std::wstring cataloguePath;  // --explain: catalogue to explain (default: the module's own)
+    std::wstring checkPath;      // --check: the catalogue file to check
 };
 
 // Reads argv[1..]; on a bad command line returns false with a one-line error.

@@ -6,10 +6,13 @@
 #include <vector>
 
 #include "callback_sink.h"
+#include "check/check_mode.h"
 #include "delivery_view.h"
 #include "exit_codes.h"
+#include "explain/explain_mode.h"
 #include "host_options.h"
 #include "module_loader.h"
+#include "scan/scan_mode.h"
 #include "utf8_output.h"
 #include "xml_reader.h"
 
@@ -77,5 +80,11 @@ int wmain(int argc, wchar_t** argv) {
         return kExitOk;
     }
     const ComApartment com;
+    switch (options.mode) {
+        case HostMode::kExplain: return RunExplain(options);
+        case HostMode::kCheck: return RunCheck(options);
+        case HostMode::kScan: return RunScan(options);
+        case HostMode::kRequest: break;
+    }
     return Run(options);
 }
