@@ -10,6 +10,8 @@
 
 #include "catalogue/product_record.h"
 
+class DetectionObserver;
+
 // A place in the iteration over all records: group slot 0, 1, 2 (empty slots
 // skipped), then ascending GUID within a group.
 struct ProductPosition {
@@ -49,7 +51,8 @@ public:
     // Re-reads the catalogue, first having a fresh copy downloaded when asked.
     void RefreshCatalogue(int download);
     // Decides for every record whether its product is installed. Always 1.
-    int32_t RunDetection();
+    // An observer, when given, is told every step of the pass.
+    int32_t RunDetection(DetectionObserver* observer = nullptr);
 
     uint32_t hostParam = 0;
     std::map<std::wstring, uint32_t> processIds;  // image name -> process id

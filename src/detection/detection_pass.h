@@ -1,9 +1,11 @@
 #pragma once
 #include <cstdint>
 
+class DetectionObserver;
 class ProductManager;
 struct ProductRecord;
 
 // Tries record's methods in catalogue order until one finds the product; the
-// first success records where it was found. 1 when found, else 0.
-int32_t DetectProduct(ProductRecord& record, ProductManager& manager);
+// first success records where it was found. 1 when found, else 0. The
+// observer, when given, is told every step.
+int32_t DetectProduct(ProductRecord& record, ProductManager& manager, DetectionObserver* observer = nullptr);

@@ -1,17 +1,21 @@
 #pragma once
 // The two detection probes. Each takes a method's params and answers found (1)
 // or not found (0); on success it sets the found path and the binary type.
-// Every failure, of whatever kind, is simply "not found".
+// Every failure, of whatever kind, is simply "not found". An observer, when
+// given, is told each step (see detection_observer.h).
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "detection/detection_observer.h"
+
 class ProductManager;
 
 // Registry/file method: a registry value names the product's folder or file.
-int32_t ProbeRegistryFile(const std::vector<std::wstring>& params, int32_t& binaryType, std::wstring& foundPath);
+int32_t ProbeRegistryFile(const std::vector<std::wstring>& params, int32_t& binaryType, std::wstring& foundPath,
+                          DetectionObserver* observer = nullptr);
 
 // Reads a registry value as text into a MAX_PATH buffer, from the 64-bit view
 // when asked. 0 when the key or value is missing or the text does not fit with
@@ -19,7 +23,11 @@ int32_t ProbeRegistryFile(const std::vector<std::wstring>& params, int32_t& bina
 int32_t ReadRegistryString(HKEY root, const wchar_t* subKey, const wchar_t* valueName, wchar_t* buffer,
                            int32_t use64BitView);
 
+// The same read, saying how it ended and with which system status.
+RegistryReadOutcome ReadRegistryText(HKEY root, const wchar_t* subKey, const wchar_t* valueName, wchar_t* buffer,
+                                     int32_t use64BitView, LONG& status);
+
 // Process method: a process with the method's image name is running. The
 // first call of a pass fills manager.processIds; later calls reuse it.
 int32_t ProbeProcess(const std::vector<std::wstring>& params, int32_t& binaryType, ProductManager& manager,
-                     std::wstring& foundPath);
+                     std::wstring& foundPath, DetectionObserver* observer = nullptr);

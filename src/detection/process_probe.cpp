@@ -46,7 +46,7 @@ private:
     DWORD m_count = 0;
 };
 
-bool TakeProcessSnapshot(ProductManager& manager) {
+bool FillProcessSnapshot(ProductManager& manager) {
     if (!EnableDebugPrivilege()) return false;
     WtsProcessList processes;
     if (!processes.Succeeded()) return false;
@@ -57,6 +57,12 @@ bool TakeProcessSnapshot(ProductManager& manager) {
         CMLog::GetInstance().Log(L"progress name=%s", process.pProcessName);
     }
     return true;
+}
+
+bool TakeProcessSnapshot(ProductManager& manager, DetectionObserver* observer) {
+    const bool taken = FillProcessSnapshot(manager);
+    if (observer) observer->ProcessListTaken(manager.processIds.size());
+    return taken;
 }
 
 // Path of the process's first module, read from its module list; empty when
@@ -93,17 +99,20 @@ std::wstring MainModulePath(DWORD processId) {
 }  // namespace
 
 int32_t ProbeProcess(const std::vector<std::wstring>& params, int32_t& binaryType, ProductManager& manager,
-                     std::wstring& foundPath) {
+                     std::wstring& foundPath, DetectionObserver* observer) {
     if (params.empty()) return 0;
     // An empty snapshot (never taken, or nothing named came back) is retried.
-    if (manager.processIds.empty() && !TakeProcessSnapshot(manager)) return 0;
+    if (manager.processIds.empty() && !TakeProcessSnapshot(manager, observer)) return 0;
     const auto running = manager.processIds.find(params[kParamProcess]);
-    if (running == manager.processIds.end()) return 0;
+    const bool isRunning = running != manager.processIds.end();
+    if (observer) observer->ProcessLookedUp(params[kParamProcess], isRunning, isRunning ? running->second : 0);
+    if (!isRunning) return 0;
     auto known = manager.processPaths.find(running->second);
     if (known == manager.processPaths.end()) {
         known = manager.processPaths.emplace(running->second, MainModulePath(running->second)).first;
     }
     const std::wstring& path = known->second;
+    if (observer) observer->ProcessPathRead(running->second, path);
     if (path.empty()) return 0;
     wchar_t folder[MAX_PATH] = {};
     wchar_t file[MAX_PATH] = {};
