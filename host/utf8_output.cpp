@@ -13,16 +13,6 @@ void WriteBytes(DWORD stream, const std::string& bytes) {
 
 }  // namespace
 
-std::string ToUtf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return std::string();
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &bytes[0], size, nullptr, nullptr);
-    return bytes;
-}
-
 ScopedUtf8Console::ScopedUtf8Console() : m_previous(GetConsoleOutputCP()) {
     if (m_previous != 0) SetConsoleOutputCP(CP_UTF8);
 }

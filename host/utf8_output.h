@@ -6,8 +6,7 @@
 
 #include <string>
 
-// UTF-8 form of UTF-16 text; an unpaired surrogate becomes U+FFFD.
-std::string ToUtf8(const std::wstring& text);
+#include "support/utf8_text.h"
 
 // Switches the console's output code page to UTF-8 for this object's life and
 // restores the previous one afterwards (the console outlives the host).

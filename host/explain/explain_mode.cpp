@@ -1,8 +1,38 @@
 #include "explain/explain_mode.h"
 
+#include "catalogue/catalogue_parser.h"
+#include "exit_codes.h"
+#include "explain/explanation.h"
+#include "explain/explanation_json.h"
+#include "explain/explanation_text.h"
+#include "module_loader.h"
+#include "support/module_path.h"
+#include "support/wow64.h"
 #include "utf8_output.h"
 
-int RunExplain(const HostOptions&) {
-    WriteErrorLine(L"--explain is not built yet");
-    return 1;
+namespace {
+
+// The catalogue the module at modulePath would read in this process:
+// ProductCfg beside it, the _x64 file under WOW64.
+std::wstring ModuleCatalogue(const std::wstring& modulePath) {
+    UpdateWow64Flag(CWOW64());
+    const size_t slash = modulePath.find_last_of(L"\\/");
+    std::wstring path = slash == std::wstring::npos ? L"." : modulePath.substr(0, slash);
+    if (!JoinPath(path, L"ProductCfg") || !JoinPath(path, CatalogueFileName())) return std::wstring();
+    return path;
+}
+
+}  // namespace
+
+int RunExplain(const HostOptions& options) {
+    std::wstring path = options.cataloguePath;
+    if (path.empty()) path = ModuleCatalogue(options.modulePath.empty() ? DefaultModulePath() : options.modulePath);
+    Explanation explanation;
+    std::wstring error;
+    if (!ExplainCatalogue(path, explanation, error)) {
+        WriteErrorLine(error);
+        return kExitLoadFailed;
+    }
+    WriteOut(options.json ? ExplanationJson(explanation) : ExplanationText(explanation));
+    return kExitOk;
 }

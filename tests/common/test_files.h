@@ -1,6 +1,8 @@
 #pragma once
 // Temporary folders and files for tests.
 #include <string>
+
+#include "support/utf8_text.h"
 #include <vector>
 
 // A fresh folder under the temp folder, deleted with everything in it at scope end.
@@ -34,6 +36,3 @@ bool CopyFileTo(const std::wstring& from, const std::wstring& to);
 std::wstring ProgramFolder();
 // The staged runnable set (build/stage) seen from the test programs' folder.
 std::wstring StageFolder();
-
-std::string ToUtf8(const std::wstring& text);
-std::wstring FromUtf8(const std::string& text);
