@@ -63,7 +63,12 @@ TEST(HostOptions, BadCommandLinesAreRefusedWithAMessage) {
                                                           {L"--repeat", L"-1"},
                                                           {L"--repeat", L"3x"},
                                                           {L"--repeat", L""},
-                                                          {L"--repeat", L"99999999999999999999"}};
+                                                          {L"--repeat", L"99999999999999999999"},
+                                                          {L"--explain", L"--scan"},
+                                                          {L"--check", L"a.xml", L"--explain"},
+                                                          {L"--json"},
+                                                          {L"--scan", L"--catalogue", L"a.xml"},
+                                                          {L"--check"}};
     for (const auto& args : bad) {
         HostOptions options;
         std::wstring error;
@@ -71,6 +76,16 @@ TEST(HostOptions, BadCommandLinesAreRefusedWithAMessage) {
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(error.find(L'\n'), std::wstring::npos);
     }
+}
+
+TEST(HostOptions, ToolModesTakeTheirOwnOptions) {
+    HostOptions options;
+    std::wstring error;
+    ASSERT_TRUE(Parse({L"--json", L"--catalogue", L"c.xml", L"--explain"}, options, error)) << ToUtf8(error);
+    EXPECT_TRUE(options.mode == HostMode::kExplain && options.json);
+    EXPECT_EQ(options.cataloguePath, L"c.xml");
+    ASSERT_TRUE(Parse({L"--check", L"d.xml"}, options = HostOptions(), error));
+    EXPECT_TRUE(options.mode == HostMode::kCheck && options.checkPath == L"d.xml");
 }
 
 TEST(Utf8Output, ConvertsChineseAndPairsAndRepairsLoneSurrogates) {
