@@ -12,6 +12,7 @@
 #include "explain/explain_mode.h"
 #include "host_options.h"
 #include "module_loader.h"
+#include "module_version.h"
 #include "scan/scan_mode.h"
 #include "utf8_output.h"
 #include "xml_reader.h"
@@ -50,7 +51,7 @@ int Run(const HostOptions& options) {
         WriteErrorLine(error);
         return loaded;
     }
-    WriteOut(L"Module: " + path + L"\r\n");
+    WriteOut(L"Module: " + path + ModuleVersionNote(path) + L"\r\n");
     const int registered = plugin.object->RegisterCallback(CallbackSink::Callback(), sink.Context());
     if (registered != 1) WriteOut(L"note: RegisterCallback returned " + std::to_wstring(registered) + L"\r\n");
 

@@ -5,7 +5,7 @@
 set -euo pipefail
 objdump=$1
 shift
-allowed='^(advapi32|kernel32|msvcrt|ole32|oleaut32|shell32|shlwapi|user32|wtsapi32|psapi|wininet|ws2_32|crypt32)\.dll$'
+allowed='^(advapi32|kernel32|msvcrt|ole32|oleaut32|shell32|shlwapi|user32|wtsapi32|psapi|wininet|ws2_32|crypt32|version)\.dll$'
 status=0
 for binary in "$@"; do
   while read -r name; do
