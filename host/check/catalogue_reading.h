@@ -1,0 +1,29 @@
+#pragma once
+// Reads a catalogue file into entries through the module's own XML layer,
+// selecting exactly what the module's catalogue load selects.
+#include <string>
+#include <vector>
+
+#include "check/catalogue_entries.h"
+
+enum class CatalogueLoad {
+    kRead,           // the module reads this document
+    kPrologRefused,  // a DOCTYPE (or other text) before the root: the module refuses it
+    kNotWellFormed,  // the parser refused it; failure says where and why
+    kNoParser,       // no MSXML document could be made
+};
+
+struct ParseFailure {
+    long line = 0;
+    long position = 0;
+    std::wstring reason;
+};
+
+struct CatalogueEntries {
+    CatalogueLoad load = CatalogueLoad::kNoParser;
+    ParseFailure failure;
+    std::vector<ProductEntry> products;
+};
+
+// The file must be readable (the caller checks); COM must be initialised.
+CatalogueEntries ReadCatalogueEntries(const std::wstring& path);

@@ -1,0 +1,7 @@
+#pragma once
+// Every finding of a catalogue: the file's own (not read at all), then each
+// product's.
+#include "check/catalogue_reading.h"
+#include "check/findings.h"
+
+Findings CheckCatalogue(const CatalogueEntries& catalogue);

@@ -1,0 +1,56 @@
+#include "check/registry_root.h"
+
+#include <cwchar>
+
+namespace {
+
+struct Root {
+    uint32_t value;
+    const wchar_t* name;
+};
+
+// HKEY_CLASSES_ROOT .. HKEY_CURRENT_CONFIG; 80000004 (HKEY_PERFORMANCE_DATA)
+// holds counters, not keys that programs install.
+const Root kRoots[] = {{0x80000000, L"HKCR"},
+                       {0x80000001, L"HKCU"},
+                       {0x80000002, L"HKLM"},
+                       {0x80000003, L"HKU"},
+                       {0x80000005, L"HKCC"}};
+
+bool IsHexDigit(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+}
+
+std::wstring Hex(uint32_t value) {
+    wchar_t text[9] = {};
+    swprintf(text, 9, L"%08X", value);
+    return text;
+}
+
+}  // namespace
+
+bool IsRegistryRootText(const std::wstring& text) {
+    size_t at = text.size() >= 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X') ? 2 : 0;
+    if (at == text.size()) return false;
+    for (; at < text.size(); ++at) {
+        if (!IsHexDigit(text[at])) return false;
+    }
+    return !RegistryRootName(RegistryRootAsRead(text)).empty();
+}
+
+uint32_t RegistryRootAsRead(const std::wstring& text) {
+    return static_cast<uint32_t>(wcstoul(text.c_str(), nullptr, 16));
+}
+
+std::wstring RegistryRootName(uint32_t root) {
+    for (const Root& known : kRoots) {
+        if (known.value == root) return Hex(root) + L" (" + known.name + L")";
+    }
+    return std::wstring();
+}
+
+std::wstring RegistryRootList() {
+    std::wstring list;
+    for (const Root& known : kRoots) list += (list.empty() ? L"" : L", ") + Hex(known.value) + L" " + known.name;
+    return list;
+}
