@@ -13,9 +13,9 @@ namespace {
 const wchar_t* const kProductAttributes[] = {L"name", L"GUID", L"productType"};
 // The registry/file and process attributes the module reads, and the
 // spelling of the view attribute it does not read.
-const wchar_t* const kMethodAttributes[] = {L"methodType", L"rootKey",          L"subKey",
-                                            L"value",      L"binary",           L"binaryType",
-                                            L"binaryEvironment", L"binaryEnvironment", L"process"};
+const wchar_t* const kMethodAttributes[] = {L"methodType", L"rootKey",    L"subKey",           L"value",
+                                            L"binary",     L"binaryType", L"binaryEvironment", L"binaryEnvironment",
+                                            L"process"};
 
 template <size_t N>
 AttributeTexts ReadAttributes(CXmlNodeWrapper& element, const wchar_t* const (&names)[N]) {

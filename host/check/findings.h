@@ -9,8 +9,8 @@ struct Finding {
     size_t product = 0;  // 1-based product position; 0 for the file as a whole
     std::wstring guid;   // the product's GUID and name as written
     std::wstring name;
-    size_t method = 0;   // 1-based Method position; 0 for the product itself
-    std::wstring text;   // what is written and what the module does with it
+    size_t method = 0;  // 1-based Method position; 0 for the product itself
+    std::wstring text;  // what is written and what the module does with it
 };
 
 using Findings = std::vector<Finding>;

@@ -31,9 +31,8 @@ constexpr size_t kBinaryTypeLength = 3;
 constexpr size_t kMaxImageNameLength = 255;
 
 // The registry/file attributes a process method carries and never reads.
-const wchar_t* const kRegistryAttributes[] = {L"rootKey",    L"subKey",           L"value",
-                                              L"binary",     L"binaryType",       L"binaryEvironment",
-                                              L"binaryEnvironment"};
+const wchar_t* const kRegistryAttributes[] = {
+    L"rootKey", L"subKey", L"value", L"binary", L"binaryType", L"binaryEvironment", L"binaryEnvironment"};
 
 std::wstring Count(size_t length) {
     return std::to_wstring(length) + L" characters";
@@ -71,8 +70,9 @@ void CheckSubKey(const std::wstring* subKey, std::vector<std::wstring>& out) {
         size_t end = subKey->find(L'\\', start);
         if (end == std::wstring::npos) end = subKey->size();
         if (end - start > kMaxKeyNameLength) {
-            out.push_back(L"subKey component " + Quoted(subKey->substr(start, end - start)) + L" is " +
-                          Count(end - start) + L", over the registry's 255 for a key name: no such key can exist");
+            out.push_back(
+                L"subKey component " + Quoted(subKey->substr(start, end - start)) + L" is " + Count(end - start) +
+                L", over the registry's 255 for a key name: no such key can exist, the method never finds anything");
             return;
         }
         start = end + 1;
@@ -82,14 +82,15 @@ void CheckSubKey(const std::wstring* subKey, std::vector<std::wstring>& out) {
 void CheckRegistryTexts(const MethodEntry& method, std::vector<std::wstring>& out) {
     const std::wstring* value = FindAttribute(method.attributes, L"value");
     if (value && value->size() > kMaxValueNameLength) {
-        out.push_back(L"value name is " + Count(value->size()) +
-                      L", over the registry's 16,383 for a value name: no such value can exist");
+        out.push_back(
+            L"value name is " + Count(value->size()) +
+            L", over the registry's 16,383 for a value name: no such value can exist, the method never finds anything");
     }
     const std::wstring* binary = FindAttribute(method.attributes, L"binary");
     if (binary && binary->size() > kMaxBinaryLength) {
         out.push_back(L"binary is " + Count(binary->size()) +
-                      L": joined to any folder it passes the 260-unit path buffer, so the method finds the product "
-                      L"only where the registry value names an existing file itself");
+                      L": with any folder it overflows the 260-unit path buffer, so the method finds the product only "
+                      L"where the registry value names an existing file itself");
     }
     const std::wstring* binaryType = FindAttribute(method.attributes, L"binaryType");
     if (binaryType && binaryType->size() > kBinaryTypeLength) {
@@ -105,8 +106,9 @@ void CheckView(const MethodEntry& method, std::vector<std::wstring>& out) {
         out.push_back(L"binaryEvironment " + Quoted(*view) + L" is not 0 or 1: the module reads the 32-bit view");
     }
     if (FindAttribute(method.attributes, L"binaryEnvironment")) {
-        out.push_back(L"binaryEnvironment is not read: the module takes the registry view from \"binaryEvironment\", "
-                      L"spelt so");
+        out.push_back(
+            L"binaryEnvironment is not read: the module takes the registry view from \"binaryEvironment\", "
+            L"spelt so");
     }
 }
 
@@ -128,13 +130,13 @@ void CheckProcessName(const std::wstring* process, std::vector<std::wstring>& ou
         return;
     }
     if (name.find_first_of(L"\\/") != std::wstring::npos) {
-        out.push_back(L"process " + Quoted(name) + L" holds a folder: running images are compared by file name" +
-                      never);
+        out.push_back(L"process " + Quoted(name) +
+                      L" holds a folder, but running images are compared by bare file name" + never);
     } else {
         const size_t dot = name.rfind(L'.');
         if (dot == std::wstring::npos || dot + 1 == name.size()) {
             out.push_back(L"process " + Quoted(name) +
-                          L" has no extension: running images are compared by file name with extension" + never);
+                          L" has no extension, but running images are compared by file name with extension" + never);
         }
     }
     if (name.size() > kMaxImageNameLength) {
@@ -148,7 +150,9 @@ void CheckProcessMethod(const MethodEntry& method, std::vector<std::wstring>& ou
     for (const wchar_t* name : kRegistryAttributes) {
         if (FindAttribute(method.attributes, name)) ignored += (ignored.empty() ? L"" : L", ") + std::wstring(name);
     }
-    if (!ignored.empty()) out.push_back(L"process method: " + ignored + L" not read");
+    if (ignored.empty()) return;
+    const bool one = ignored.find(L',') == std::wstring::npos;
+    out.push_back(ignored + (one ? L" is" : L" are") + L" not read: this is a process method");
 }
 
 }  // namespace

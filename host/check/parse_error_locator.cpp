@@ -59,8 +59,8 @@ std::wstring ReasonText(HRESULT code) {
 bool LocateParseError(const std::wstring& path, ParseFailure& failure) {
     UniqueModule library(LoadLibraryW(L"xmllite.dll"));
     if (!library) return false;
-    const auto create = reinterpret_cast<CreateXmlReaderFn>(
-        reinterpret_cast<void*>(GetProcAddress(library.Get(), "CreateXmlReader")));
+    const auto create =
+        reinterpret_cast<CreateXmlReaderFn>(reinterpret_cast<void*>(GetProcAddress(library.Get(), "CreateXmlReader")));
     ComPtr<IStream> stream;
     ComPtr<IXmlReader> reader;
     if (!create || FAILED(SHCreateStreamOnFileW(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, stream.Receive())) ||

@@ -69,8 +69,8 @@ private:
 
 void Add(const ProductEntry& product, size_t method, std::vector<std::wstring>&& texts, Findings& findings) {
     for (std::wstring& text : texts) {
-        findings.push_back(Finding{product.position, ProductGuid(product), ProductName(product), method,
-                                   std::move(text)});
+        findings.push_back(
+            Finding{product.position, ProductGuid(product), ProductName(product), method, std::move(text)});
     }
 }
 
@@ -86,7 +86,8 @@ Findings CheckProducts(const std::vector<ProductEntry>& products) {
         groups.Check(product, texts);
         CheckDetect(product, texts);
         Add(product, 0, std::move(texts), findings);
-        for (size_t i = 0; i < product.methods.size(); ++i) Add(product, i + 1, CheckMethod(product.methods[i]), findings);
+        for (size_t i = 0; i < product.methods.size(); ++i)
+            Add(product, i + 1, CheckMethod(product.methods[i]), findings);
     }
     return findings;
 }

@@ -11,11 +11,8 @@ struct Root {
 
 // HKEY_CLASSES_ROOT .. HKEY_CURRENT_CONFIG; 80000004 (HKEY_PERFORMANCE_DATA)
 // holds counters, not keys that programs install.
-const Root kRoots[] = {{0x80000000, L"HKCR"},
-                       {0x80000001, L"HKCU"},
-                       {0x80000002, L"HKLM"},
-                       {0x80000003, L"HKU"},
-                       {0x80000005, L"HKCC"}};
+const Root kRoots[] = {
+    {0x80000000, L"HKCR"}, {0x80000001, L"HKCU"}, {0x80000002, L"HKLM"}, {0x80000003, L"HKU"}, {0x80000005, L"HKCC"}};
 
 bool IsHexDigit(wchar_t c) {
     return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');

@@ -4,7 +4,9 @@
 #   EXPECT_RC          expected exit code
 #   STDOUT_REGEX       optional: stdout must match
 #   STDOUT_CONTAINS    optional: stdout must hold this literal text
+#   STDOUT_FILE        optional: stdout must be this file's text (line ends aside)
 #   STDERR_LINES       optional: exact number of stderr lines
+#   WORKING_DIR        optional: the folder the program runs in
 #   STAGE_DIR          optional: a folder prepared with MODULE beside
 #                      ProductCfg\ made from CATALOGUE and config\ from
 #                      TEMPLATE; "{module}" in HOST_ARGS becomes the
@@ -26,7 +28,11 @@ if(STAGE_DIR)
   string(REPLACE "{module}" "${module_path}" args "${args}")
 endif()
 
-execute_process(COMMAND "${EMULATOR}" "${HOST}" ${args}
+set(where "")
+if(WORKING_DIR)
+  set(where WORKING_DIRECTORY "${WORKING_DIR}")
+endif()
+execute_process(COMMAND "${EMULATOR}" "${HOST}" ${args} ${where}
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 message("exit code: ${rc}\n--- stdout\n${out}--- stderr\n${err}---")
 
@@ -41,6 +47,13 @@ if(DEFINED STDOUT_CONTAINS)
   string(FIND "${out}" "${STDOUT_CONTAINS}" at)
   if(at EQUAL -1)
     string(APPEND failures "stdout does not contain '${STDOUT_CONTAINS}'\n")
+  endif()
+endif()
+if(DEFINED STDOUT_FILE)
+  file(READ "${STDOUT_FILE}" expected)
+  string(REPLACE "\r\n" "\n" actual "${out}")
+  if(NOT actual STREQUAL expected)
+    string(APPEND failures "stdout is not the text of ${STDOUT_FILE}\n")
   endif()
 endif()
 if(DEFINED STDERR_LINES)
