@@ -25,5 +25,3 @@ std::wstring DefaultModulePath();
 // failure's exit code with a one-line description in error.
 HostExitCode LoadPlugin(const std::wstring& path, LoadedPlugin& plugin, std::wstring& error);
 
-// The system's text for a Win32 error code, as one line.
-std::wstring ErrorText(DWORD code);

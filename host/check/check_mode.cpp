@@ -5,6 +5,7 @@
 #include "check/catalogue_reading.h"
 #include "check/catalogue_rules.h"
 #include "check/check_report.h"
+#include "error_text.h"
 #include "support/win_owners.h"
 #include "utf8_output.h"
 
@@ -17,26 +18,15 @@ enum CheckExitCode {
     kCheckUnreadable = 2,  // the file can't be read, or nothing here parses XML
 };
 
-std::wstring SystemMessage(DWORD code) {
-    wchar_t* buffer = nullptr;
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length ? std::wstring(buffer, length) : L"error " + std::to_wstring(code);
-    LocalFree(buffer);
-    while (!text.empty() && (iswspace(text.back()) || text.back() == L'.')) text.pop_back();
-    return text;
-}
-
 // Why the file can't be read, or empty when it can: a folder, a missing file
 // or one this user may not open are not catalogues to check.
 std::wstring UnreadableReason(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return SystemMessage(GetLastError());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return ErrorText(GetLastError());
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return L"it is a folder";
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return SystemMessage(GetLastError());
+    if (!file) return ErrorText(GetLastError());
     return std::wstring();
 }
 

@@ -1,7 +1,7 @@
 #include "explain/explanation_text.h"
 
 #include "explain/explanation_words.h"
-#include "module_loader.h"
+#include "error_text.h"
 
 namespace {
 
