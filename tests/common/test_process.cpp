@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "support/win_owners.h"
+
 RunningProcess::RunningProcess(const std::wstring& exePath) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -38,5 +40,36 @@ int RunToEnd(const std::wstring& commandLine, DWORD timeoutMs) {
     if (WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &exitCode);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
+    return static_cast<int>(exitCode);
+}
+
+int RunCapturingOutput(const std::wstring& commandLine, std::string& output) {
+    output.clear();
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    UniqueHandle readEnd;
+    UniqueHandle writeEnd;
+    if (!CreatePipe(readEnd.Receive(), writeEnd.Receive(), &inheritable, 0)) return -1;
+    SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);  // only the child's end is inherited
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd.Get();
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION info = {};
+    std::vector<wchar_t> text(commandLine.begin(), commandLine.end());
+    text.push_back(L'\0');
+    if (!CreateProcessW(nullptr, text.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &info)) {
+        return -1;
+    }
+    const UniqueHandle process(info.hProcess);
+    const UniqueHandle thread(info.hThread);
+    writeEnd.Reset();  // the read below ends when the child's copy closes
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd.Get(), buffer, sizeof buffer, &got, nullptr) && got != 0) output.append(buffer, got);
+    DWORD exitCode = static_cast<DWORD>(-1);
+    WaitForSingleObject(process.Get(), INFINITE);
+    GetExitCodeProcess(process.Get(), &exitCode);
     return static_cast<int>(exitCode);
 }

@@ -21,3 +21,7 @@ private:
 
 // Runs a command line to its end; returns its exit code (or -1).
 int RunToEnd(const std::wstring& commandLine, DWORD timeoutMs = 120000);
+
+// Runs a command line to its end with its standard output read into output;
+// returns its exit code (or -1).
+int RunCapturingOutput(const std::wstring& commandLine, std::string& output);
