@@ -13,10 +13,10 @@ std::wstring AppPathsIndex::ExecutableIn(const std::wstring& folder) {
     return std::wstring();
 }
 
-bool AppPathsIndex::Lists(const std::wstring& executableName) const {
+std::wstring AppPathsIndex::PathFor(const std::wstring& executableName) const {
     const UniqueRegKey entry =
         OpenForReading(m_source.root, std::wstring(kAppPathsKey) + L"\\" + executableName, m_source.viewFlag);
-    return entry && !StringValue(entry.Get(), L"").empty();
+    return entry ? IconFilePath(StringValue(entry.Get(), L"")) : std::wstring();
 }
 
 void AppPathsIndex::Load() {

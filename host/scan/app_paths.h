@@ -16,8 +16,9 @@ public:
     // empty when none does. The entries are read on the first call.
     std::wstring ExecutableIn(const std::wstring& folder);
 
-    // Whether an entry for this executable name holds a path.
-    bool Lists(const std::wstring& executableName) const;
+    // The path the entry for this executable name holds, without quotes;
+    // empty when there is none.
+    std::wstring PathFor(const std::wstring& executableName) const;
 
 private:
     void Load();

@@ -1,5 +1,7 @@
 #include "scan/candidate_methods.h"
 
+#include <cwchar>
+
 #include "scan/main_executable.h"
 #include "scan/path_text.h"
 
@@ -18,6 +20,13 @@ DetectMethod RegistryFileMethod(const UninstallSource& source, const std::wstrin
     return method;
 }
 
+// An App Paths entry of the main executable's name may be another
+// program's ("setup.exe"): it counts when it names the main executable itself
+// or a file in the install folder.
+bool BelongsToProgram(const std::wstring& listedPath, const std::wstring& main, const std::wstring& folder) {
+    return !listedPath.empty() && (_wcsicmp(listedPath.c_str(), main.c_str()) == 0 || LiesIn(listedPath, folder));
+}
+
 }  // namespace
 
 std::vector<DetectMethod> CandidateMethods(const InstalledProgram& program, AppPathsIndex& appPaths) {
@@ -30,7 +39,7 @@ std::vector<DetectMethod> CandidateMethods(const InstalledProgram& program, AppP
     if (!main.empty() && !folder.empty()) {
         methods.push_back(RegistryFileMethod(source, entryKey, L"InstallLocation", BinaryWithin(folder, main)));
     }
-    if (!mainName.empty() && appPaths.Lists(mainName)) {
+    if (!mainName.empty() && BelongsToProgram(appPaths.PathFor(mainName), main, folder)) {
         methods.push_back(RegistryFileMethod(source, std::wstring(kAppPathsKey) + L"\\" + mainName, L"", mainName));
     }
     // An icon text with an index still works: the probe looks for the binary

@@ -152,11 +152,14 @@ TEST_F(ScanThroughHost, DraftListsEachUsableProgramOnceAndTheModuleFindsAllOfIt)
     ap.SetString(L"DisplayIcon", L"\"" + pathsPath + L"\",0");
     AddKey(HKEY_LOCAL_MACHINE, RegistryView::Bits32, kAppPaths + pathsExe).SetString(L"", pathsPath);
 
-    // Only the icon works, through the probe's look beside "app.exe,0".
+    // Only the icon works, through the probe's look beside "app.exe,0"; the
+    // App Paths entry of the same name is another program's.
     const std::wstring iconExe = Tag(L"ic") + L".exe";
     const std::wstring iconPath = AddFile(Tag(L"ic") + L"\\" + iconExe);
     AddEntry(HKEY_LOCAL_MACHINE, RegistryView::Bits32, Tag(L"ic"), Name(L"ic"))
         .SetString(L"DisplayIcon", iconPath + L",0");
+    AddKey(HKEY_LOCAL_MACHINE, RegistryView::Bits32, kAppPaths + iconExe)
+        .SetString(L"", AddFile(L"elsewhere\\" + iconExe));
 
     // Nothing works: left out with a comment. A system component and an
     // update would work, but are not listed at all.
