@@ -7,5 +7,5 @@ enum HostExitCode {
     kExitNoExport = 3,    // the module has no PIQueryInterface export
     kExitRefused = 4,     // PIQueryInterface refused the plug-in number
     kExitNotXml = 5,      // HandleRequest answered 1: the request is not XML
-    kExitNothingToScan = 6,  // --scan: no installed-programs list could be read
+    kExitScanFailed = 6,  // --scan: no installed-programs list could be read
 };

@@ -21,8 +21,8 @@ std::wstring UpperCase(std::wstring text) {
 
 std::wstring DraftGuids::Assign(const InstalledProgram& program) {
     if (IsBracedGuid(program.keyName) && Claim(program.keyName)) return program.keyName;
-    const std::wstring name = std::wstring(program.source.rootText) + L"\\" + program.source.environment + L"\\" +
-                              program.keyName;
+    const std::wstring name =
+        std::wstring(program.source.rootText) + L"\\" + program.source.environment + L"\\" + program.keyName;
     // A clash needs a key named exactly like another entry's derived GUID;
     // a counter then tells them apart.
     for (unsigned attempt = 0;; ++attempt) {

@@ -27,8 +27,8 @@ std::wstring ProductElement(const DraftEntry& entry) {
 }
 
 std::wstring LeftOutComment(const DraftEntry& entry) {
-    return L"  <!-- left out: \"" + CommentText(entry.name) + L"\" (" + CommentText(entry.where) +
-           L"): " + CommentText(entry.leftOutReason) + L" -->\r\n";
+    return L"  <!-- left out: \"" + CommentText(entry.name) + L"\" (" + CommentText(entry.where) + L"): " +
+           CommentText(entry.leftOutReason) + L" -->\r\n";
 }
 
 }  // namespace
@@ -37,8 +37,10 @@ std::wstring DraftCatalogueText(const std::vector<DraftEntry>& entries) {
     std::wstring text =
         L"<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
         L"<!-- Draft catalogue of the programs installed here, made by the host's scan mode: every method below\r\n"
-        L"     found its program when the draft was made. Review names, productType and category before shipping. -->\r\n"
+        L"     found its program when the draft was made. Review names, productType and category before shipping. "
+        L"-->\r\n"
         L"<Products>\r\n";
-    for (const DraftEntry& entry : entries) text += entry.methods.empty() ? LeftOutComment(entry) : ProductElement(entry);
+    for (const DraftEntry& entry : entries)
+        text += entry.methods.empty() ? LeftOutComment(entry) : ProductElement(entry);
     return text + L"</Products>\r\n";
 }

@@ -41,7 +41,8 @@ std::wstring IconFilePath(const std::wstring& icon) {
 
 std::wstring CleanFolder(const std::wstring& folder) {
     std::wstring text = Trimmed(folder);
-    if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"') text = Trimmed(text.substr(1, text.size() - 2));
+    if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"')
+        text = Trimmed(text.substr(1, text.size() - 2));
     // "C:\" keeps its separator: "C:" alone means the drive's current folder.
     while (text.size() > 3 && IsSeparator(text.back())) text.pop_back();
     return text;

@@ -44,7 +44,7 @@ int RunScan(const HostOptions&) {
     }
     if (!anyList) {
         WriteErrorLine(L"--scan: no installed-programs list could be read");
-        return kExitNothingToScan;
+        return kExitScanFailed;
     }
     WriteOut(DraftCatalogueText(entries));
     return kExitOk;

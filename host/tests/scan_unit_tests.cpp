@@ -65,7 +65,7 @@ TEST(ScanMethodRules, MethodsThatBreakACatalogueRuleOrCannotReadBackAreRefused) 
     EXPECT_FALSE(FitsCatalogueRules(Method(L"SOFTWARE\\k", std::wstring(257, L'b'))));
     EXPECT_FALSE(FitsCatalogueRules(Method(L"SOFTWARE\\k", L"")));
     EXPECT_FALSE(FitsCatalogueRules(Method(L"SOFTWARE\\a\tb", L"a.exe"))) << "a parser turns the tab into a space";
-    EXPECT_FALSE(FitsCatalogueRules(Method(L"SOFTWARE\\a\x01" L"b", L"a.exe")));
+    EXPECT_FALSE(FitsCatalogueRules(Method(std::wstring(L"SOFTWARE\\a") + wchar_t(1) + L"b", L"a.exe")));
     EXPECT_FALSE(FitsCatalogueRules(Method(L"SOFTWARE\\k", std::wstring(1, wchar_t(0xD800)) + L".exe")));
 }
 

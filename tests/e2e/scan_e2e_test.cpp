@@ -197,9 +197,8 @@ TEST_F(ScanThroughHost, DraftListsEachUsableProgramOnceAndTheModuleFindsAllOfIt)
     EXPECT_EQ(lm32Methods, p->methods);
 
     ASSERT_NE(nullptr, p = Find(products, Name(L"cu"))) << ToUtf8(draft);
-    const std::vector<Method> cuMethods = {
-        {hkcu + kUninstall + Tag(L"cu"), L"InstallLocation", userExe, L"0", L"0"},
-        {hkcu + kAppPaths + userExe, L"", userExe, L"0", L"0"}};
+    const std::vector<Method> cuMethods = {{hkcu + kUninstall + Tag(L"cu"), L"InstallLocation", userExe, L"0", L"0"},
+                                           {hkcu + kAppPaths + userExe, L"", userExe, L"0", L"0"}};
     EXPECT_EQ(cuMethods, p->methods);
 
     ASSERT_NE(nullptr, p = Find(products, Name(L"ap"))) << ToUtf8(draft);
