@@ -1,39 +1,33 @@
 #include "scan/method_checks.h"
 
-#include <windows.h>
-
+#include "check/method_rules.h"
 #include "detection/probes.h"
 #include "scan/xml_chars.h"
 
 namespace {
 
-// A registry key name has at most 255 characters.
-constexpr size_t kMaxKeyNameLength = 255;
-// The binary must fit beside the shortest folder, "C:\", within MAX_PATH
-// with its terminator.
-constexpr size_t kMaxBinaryLength = MAX_PATH - 4;
-
-bool KeyPathFits(const std::wstring& subKey) {
-    if (subKey.empty()) return false;
-    size_t start = 0;
-    for (size_t cut = subKey.find(L'\\'); start <= subKey.size(); cut = subKey.find(L'\\', start)) {
-        const size_t end = cut == std::wstring::npos ? subKey.size() : cut;
-        if (end == start || end - start > kMaxKeyNameLength) return false;
-        start = end + 1;
-    }
-    return true;
+// The method as the draft writes it, in the form --check judges.
+MethodEntry AsWritten(const DetectMethod& method) {
+    const std::vector<std::wstring>& params = method.params;
+    MethodEntry entry;
+    entry.attributes = {{L"methodType", L"0"},
+                        {L"rootKey", params[kParamRootKey]},
+                        {L"subKey", params[kParamSubKey]},
+                        {L"value", params[kParamValue]},
+                        {L"binary", params[kParamBinary]},
+                        {L"binaryType", params[kParamBinaryType]},
+                        {L"binaryEvironment", params[kParamBinaryEnvironment]}};
+    return entry;
 }
 
 }  // namespace
 
 bool FitsCatalogueRules(const DetectMethod& method) {
-    const std::vector<std::wstring>& params = method.params;
-    for (const std::wstring& param : params) {
+    for (const std::wstring& param : method.params) {
         if (!SurvivesAttribute(param)) return false;
     }
-    const std::wstring& binary = params[kParamBinary];
-    return method.methodType == kMethodRegistryFile && KeyPathFits(params[kParamSubKey]) && !binary.empty() &&
-           binary.size() <= kMaxBinaryLength && params[kParamBinaryType].size() <= 3;
+    return method.methodType == kMethodRegistryFile && !method.params[kParamBinary].empty() &&
+           CheckMethod(AsWritten(method)).empty();
 }
 
 bool FoundNow(const DetectMethod& method) {

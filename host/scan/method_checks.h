@@ -4,8 +4,8 @@
 
 #include "catalogue/product_record.h"
 
-// Whether the method keeps the catalogue rules (the ones --check enforces)
-// and reads back from the draft exactly as written.
+// Whether the method passes --check's own rules and reads back from the
+// draft exactly as written.
 bool FitsCatalogueRules(const DetectMethod& method);
 
 // Whether the module's own registry/file probe finds the program with this

@@ -7,8 +7,6 @@
 
 using GuidBytes = std::array<uint8_t, 16>;  // in text order
 
-std::array<uint8_t, 20> Sha1(const std::string& bytes);
-
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper case.
 std::wstring NameBasedGuid(const GuidBytes& nameSpace, const std::string& name);
 

@@ -97,11 +97,17 @@ protected:
         WriteBytes(m_files.Sub(relative), "MZ");
         return m_files.Sub(relative);
     }
-    // Runs the staged host's scan mode; its stdout, as text.
+    // Runs the staged host with arguments; its exit code, and stdout as text.
+    static int Host(const std::wstring& arguments, std::wstring& output) {
+        std::string bytes;
+        const int exitCode = RunCapturingOutput(L"\"" + StageFolder() + L"\\wareseek-host.exe\" " + arguments, bytes);
+        output = FromUtf8(bytes);
+        return exitCode;
+    }
     static std::wstring Scan() {
-        std::string output;
-        EXPECT_EQ(0, RunCapturingOutput(L"\"" + StageFolder() + L"\\wareseek-host.exe\" --scan", output));
-        return FromUtf8(output);
+        std::wstring output;
+        EXPECT_EQ(0, Host(L"--scan", output));
+        return output;
     }
     std::wstring Tag(const wchar_t* purpose) const { return std::wstring(L"wskscan_") + purpose + L"_" + m_id; }
     std::wstring Name(const wchar_t* purpose) const { return L"Wareseek scan test: " + Tag(purpose); }
@@ -221,9 +227,13 @@ TEST_F(ScanThroughHost, DraftListsEachUsableProgramOnceAndTheModuleFindsAllOfIt)
     EXPECT_EQ(std::wstring::npos, draft.find(Name(L"sys")));
     EXPECT_EQ(std::wstring::npos, draft.find(Name(L"upd")));
 
-    // The draft as the module's catalogue: every product is found.
+    // The draft as the module's catalogue: --check finds nothing to say, and
+    // every product is found.
     StagedModule module;
-    WriteUtf8File(module.ProductCfg(StagedModule::OwnCatalogueName()), draft);
+    const std::wstring catalogue = module.ProductCfg(StagedModule::OwnCatalogueName());
+    WriteUtf8File(catalogue, draft);
+    std::wstring checked;
+    EXPECT_EQ(0, Host(L"--check \"" + catalogue + L"\"", checked)) << ToUtf8(checked);
     ObjectHolder object(module.NewRegisteredObject());
     ASSERT_NE(nullptr, object.Get());
     CallbackLog::Reset();
