@@ -120,6 +120,7 @@ std::wstring UsageText() {
            L"                   the catalogue FILE means; exit 0 clean, 1 findings, 2 unreadable\r\n"
            L"  --scan           print a draft catalogue of the programs installed here\r\n"
            L"\r\n"
-           L"Exit codes: 0 done, 1 bad command line, 2 module not loadable,\r\n"
-           L"3 no PIQueryInterface export, 4 plug-in number refused, 5 request not XML.\r\n";
+           L"Exit codes: 0 done, 1 bad command line, 2 module (--explain: catalogue) not loadable,\r\n"
+           L"3 no PIQueryInterface export, 4 plug-in number refused, 5 request not XML,\r\n"
+           L"6 no installed-programs list readable (--scan). --check has its own, above.\r\n";
 }
