@@ -26,21 +26,36 @@ RunningProcess::~RunningProcess() {
     CloseHandle(m_info.hProcess);
 }
 
-int RunToEnd(const std::wstring& commandLine, DWORD timeoutMs) {
-    STARTUPINFOW startup = {};
+namespace {
+
+// Starts commandLine with startup, passing the handles it names when
+// inheritHandles is set; the child's process handle, or none.
+UniqueHandle Start(const std::wstring& commandLine, STARTUPINFOW& startup, bool inheritHandles) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     std::vector<wchar_t> text(commandLine.begin(), commandLine.end());
     text.push_back(L'\0');
-    if (!CreateProcessW(nullptr, text.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                        &info)) {
-        return -1;
+    if (!CreateProcessW(nullptr, text.data(), nullptr, nullptr, inheritHandles, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &info)) {
+        return UniqueHandle();
     }
-    DWORD exitCode = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &exitCode);
     CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    return UniqueHandle(info.hProcess);
+}
+
+// The exit code once the process ends within timeoutMs, else -1.
+int ExitCodeOf(const UniqueHandle& process, DWORD timeoutMs) {
+    DWORD exitCode = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.Get(), timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process.Get(), &exitCode);
     return static_cast<int>(exitCode);
+}
+
+}  // namespace
+
+int RunToEnd(const std::wstring& commandLine, DWORD timeoutMs) {
+    STARTUPINFOW startup = {};
+    const UniqueHandle process = Start(commandLine, startup, false);
+    return process ? ExitCodeOf(process, timeoutMs) : -1;
 }
 
 int RunCapturingOutput(const std::wstring& commandLine, std::string& output) {
@@ -51,25 +66,14 @@ int RunCapturingOutput(const std::wstring& commandLine, std::string& output) {
     if (!CreatePipe(readEnd.Receive(), writeEnd.Receive(), &inheritable, 0)) return -1;
     SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);  // only the child's end is inherited
     STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = writeEnd.Get();
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION info = {};
-    std::vector<wchar_t> text(commandLine.begin(), commandLine.end());
-    text.push_back(L'\0');
-    if (!CreateProcessW(nullptr, text.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                        &info)) {
-        return -1;
-    }
-    const UniqueHandle process(info.hProcess);
-    const UniqueHandle thread(info.hThread);
+    const UniqueHandle process = Start(commandLine, startup, true);
+    if (!process) return -1;
     writeEnd.Reset();  // the read below ends when the child's copy closes
     char buffer[4096];
     DWORD got = 0;
     while (ReadFile(readEnd.Get(), buffer, sizeof buffer, &got, nullptr) && got != 0) output.append(buffer, got);
-    DWORD exitCode = static_cast<DWORD>(-1);
-    WaitForSingleObject(process.Get(), INFINITE);
-    GetExitCodeProcess(process.Get(), &exitCode);
-    return static_cast<int>(exitCode);
+    return ExitCodeOf(process, INFINITE);
 }
