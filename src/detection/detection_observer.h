@@ -20,10 +20,9 @@ enum class RegistryReadOutcome {
     kNoTerminator,  // the data fills the whole buffer: the text would be cut
 };
 
+// One registry read of a method, whose key and value names are the method's.
 struct RegistryReadReport {
-    HKEY root = nullptr;
-    const std::wstring* subKey = nullptr;
-    const std::wstring* valueName = nullptr;
+    HKEY root = nullptr;  // as converted from the method's rootKey text
     bool view64 = false;  // the 64-bit view was asked for
     RegistryReadOutcome outcome = RegistryReadOutcome::kRead;
     LONG status = ERROR_SUCCESS;

@@ -95,10 +95,7 @@ int32_t ProbeRegistryFile(const std::vector<std::wstring>& params, int32_t& bina
     LONG status = ERROR_SUCCESS;
     const RegistryReadOutcome read =
         ReadRegistryText(root, params[kParamSubKey].c_str(), params[kParamValue].c_str(), text, view64, status);
-    if (observer) {
-        observer->RegistryRead(
-            {root, &params[kParamSubKey], &params[kParamValue], view64, read, status, text});
-    }
+    if (observer) observer->RegistryRead({root, view64, read, status, text});
     if (read != RegistryReadOutcome::kRead) {
         log.Log(L"Regiter get value faile");
         return 0;
