@@ -1,5 +1,6 @@
 # Builds the release zip: a folder wareseek-<VERSION>/ holding the staged
-# runtime set, the public headers, the host guide and SHA256SUMS.
+# binaries, the shipped catalogues and template, the public headers, the host
+# guide and SHA256SUMS.
 #   cmake -DSTAGE_DIR=build/stage -DSOURCE_DIR=. -DVERSION=1.0.0
 #         -DOUTPUT=build/wareseek-1.0.0-win32.zip -P release/make_package.cmake
 # Used by scripts/package (through the release_zip target) and by the
@@ -27,10 +28,15 @@ function(package_add source relative)
 endfunction()
 
 file(REMOVE_RECURSE "${package_work}")
-foreach(staged wareseek.dll zqdownload.dll wareseek-host.exe
-    ProductCfg/SMBPlugins_x86.xml ProductCfg/SMBPlugins_x64.xml ProductCfg/ProductCfg.ini
-    config/reporttempl.xml)
+foreach(staged wareseek.dll zqdownload.dll wareseek-host.exe)
   package_add("${STAGE_DIR}/${staged}" "${staged}")
+endforeach()
+# The data files come from the sources, not the stage: running the staged
+# host may rewrite them (a download replaces the catalogue, scripts/demo
+# --download points ProductCfg.ini at a local server while it runs).
+foreach(sample ProductCfg/SMBPlugins_x86.xml ProductCfg/SMBPlugins_x64.xml ProductCfg/ProductCfg.ini
+    config/reporttempl.xml)
+  package_add("${SOURCE_DIR}/samples/${sample}" "${sample}")
 endforeach()
 foreach(header plugin_api.h download_api.h)
   package_add("${SOURCE_DIR}/include/wareseek/${header}" "include/wareseek/${header}")

@@ -7,6 +7,17 @@
 #   OBJDUMP        i686-w64-mingw32-objdump
 #   EMULATOR       the Wine launcher (scripts/in-wine)
 cmake_minimum_required(VERSION 3.20)
+
+# Packs from a private copy of the stage whose data files a run has changed:
+# the package must still hold the shipped ones.
+get_filename_component(private_stage "${OUTPUT}.stage" ABSOLUTE)
+file(REMOVE_RECURSE "${private_stage}")
+file(COPY "${STAGE_DIR}/" DESTINATION "${private_stage}")
+foreach(sample ProductCfg/SMBPlugins_x86.xml ProductCfg/SMBPlugins_x64.xml ProductCfg/ProductCfg.ini
+    config/reporttempl.xml)
+  file(WRITE "${private_stage}/${sample}" "changed by a run")
+endforeach()
+set(STAGE_DIR "${private_stage}")
 include("${CMAKE_CURRENT_LIST_DIR}/../make_package.cmake")
 
 set(failures "")
@@ -59,6 +70,15 @@ list(REMOVE_ITEM all_but_sums "${top}/SHA256SUMS")
 if(NOT summed STREQUAL all_but_sums)
   string(APPEND failures "SHA256SUMS covers '${summed}', expected '${all_but_sums}'\n")
 endif()
+
+foreach(sample ProductCfg/SMBPlugins_x86.xml ProductCfg/SMBPlugins_x64.xml ProductCfg/ProductCfg.ini
+    config/reporttempl.xml)
+  file(SHA256 "${SOURCE_DIR}/samples/${sample}" shipped)
+  file(SHA256 "${folder}/${sample}" packed)
+  if(NOT packed STREQUAL shipped)
+    string(APPEND failures "${sample} is not the shipped sample\n")
+  endif()
+endforeach()
 
 # Stripped: no debug sections, and an empty COFF symbol table.
 foreach(binary wareseek.dll zqdownload.dll wareseek-host.exe)
