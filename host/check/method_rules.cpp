@@ -5,7 +5,7 @@
 #include <cwchar>
 
 #include "check/findings.h"
-#include "check/registry_root.h"
+#include "registry_root.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include "explain/explanation_json.h"
 #include "explain/explanation_text.h"
 #include "module_loader.h"
-#include "support/module_path.h"
 #include "support/wow64.h"
 #include "utf8_output.h"
 
@@ -17,9 +16,7 @@ namespace {
 std::wstring ModuleCatalogue(const std::wstring& modulePath) {
     UpdateWow64Flag(CWOW64());
     const size_t slash = modulePath.find_last_of(L"\\/");
-    std::wstring path = slash == std::wstring::npos ? L"." : modulePath.substr(0, slash);
-    if (!JoinPath(path, L"ProductCfg") || !JoinPath(path, CatalogueFileName())) return std::wstring();
-    return path;
+    return CataloguePathIn(slash == std::wstring::npos ? L"." : modulePath.substr(0, slash));
 }
 
 }  // namespace

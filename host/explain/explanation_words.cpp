@@ -2,19 +2,13 @@
 
 #include <cwchar>
 
+#include "registry_root.h"
+
 std::wstring RootName(HKEY root) {
-    struct NamedRoot {
-        HKEY root;
-        const wchar_t* name;
-    };
-    static const NamedRoot kRoots[] = {{HKEY_CLASSES_ROOT, L"HKCR"}, {HKEY_CURRENT_USER, L"HKCU"},
-                                       {HKEY_LOCAL_MACHINE, L"HKLM"}, {HKEY_USERS, L"HKU"},
-                                       {HKEY_CURRENT_CONFIG, L"HKCC"}, {HKEY_PERFORMANCE_DATA, L"HKPD"}};
-    for (const NamedRoot& named : kRoots) {
-        if (named.root == root) return named.name;
-    }
+    const auto value = static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(root));
+    if (const wchar_t* name = RegistryRootShortName(value)) return name;
     wchar_t text[32];
-    swprintf(text, 32, L"root %08lX", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(root)));
+    swprintf(text, 32, L"root %08lX", static_cast<unsigned long>(value));
     return text;
 }
 

@@ -76,9 +76,12 @@ const wchar_t* CatalogueFileName() {
 }
 
 std::wstring CataloguePath() {
-    std::wstring path = ModuleFolder();
-    if (!JoinPath(path, L"ProductCfg") || !JoinPath(path, CatalogueFileName())) return std::wstring();
-    return path;
+    return CataloguePathIn(ModuleFolder());
+}
+
+std::wstring CataloguePathIn(std::wstring folder) {
+    if (!JoinPath(folder, L"ProductCfg") || !JoinPath(folder, CatalogueFileName())) return std::wstring();
+    return folder;
 }
 
 bool ProductManager::LoadCatalogue() {

@@ -18,3 +18,5 @@ const wchar_t* CatalogueFileName();
 // Its full path in ProductCfg beside the module; empty when the module's
 // folder is unknown or the path would pass the platform's limit.
 std::wstring CataloguePath();
+// The same beside the module file that lies in folder.
+std::wstring CataloguePathIn(std::wstring folder);
