@@ -1,5 +1,6 @@
 # Cross build for 32-bit Windows with MinGW-w64. The -posix thread-model
-# variant is used throughout because GoogleTest needs std::mutex.
+# variant is the default because GoogleTest needs std::mutex; the shipped DLLs
+# are built with the -win32 variant (cmake/thread_model.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 

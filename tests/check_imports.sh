@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
 # Every shipped binary must run as one file: its import table may name only
-# Windows system DLLs, never the compiler's runtime DLLs.
+# Windows system DLLs, never the compiler's runtime DLLs. A shipped DLL that
+# takes thread-local storage slots (TlsAlloc) must be able to give them back
+# (TlsFree): one that cannot keeps a slot per load, as a thread library linked
+# in does, and a host that loads it a thousand times runs out of slots. With
+# WARESEEK_UNSTRIPPED_DIR set, the unstripped copies of the DLLs there are
+# also checked for a linked-in thread library (winpthreads' pthread_ symbols).
 #   check_imports.sh <objdump> <binary>...
 set -euo pipefail
 objdump=$1
@@ -14,5 +19,17 @@ for binary in "$@"; do
       status=1
     fi
   done < <("$objdump" -p "$binary" | sed -n 's/^[[:space:]]*DLL Name: //p')
+  if [[ $binary == *.dll ]]; then
+    functions=$("$objdump" -p "$binary" | awk '/DLL Name:/ { print "" } NF == 3 && $1 ~ /^[0-9a-f]+$/ { print $3 }')
+    if grep -qx TlsAlloc <<<"$functions" && ! grep -qx TlsFree <<<"$functions"; then
+      echo "$(basename "$binary") takes thread-local storage slots (TlsAlloc) and never gives them back (no TlsFree)"
+      status=1
+    fi
+    unstripped=${WARESEEK_UNSTRIPPED_DIR:-}/$(basename "$binary")
+    if [ -n "${WARESEEK_UNSTRIPPED_DIR:-}" ] && [ "$("${objdump%objdump}nm" "$unstripped" | grep -Ec ' _?pthread_')" != 0 ]; then
+      echo "$(basename "$binary") links a thread library (pthread_ symbols), which keeps a slot per load"
+      status=1
+    fi
+  fi
 done
 exit $status

@@ -1,6 +1,6 @@
 #pragma once
 // Scope owners for Win32 handles: kernel handles, files, searches, registry
-// keys, modules. Move-only; the destructor closes what is held. A Traits type
+// keys, modules, thread-local storage slots. Move-only; the destructor closes what is held. A Traits type
 // names the Handle type, its "none" value, how to tell a live handle and how
 // to close one, so other handle kinds (internet, crypto) plug in the same way.
 #include <windows.h>
@@ -77,8 +77,16 @@ struct ModuleTraits {  // a module this code loaded itself
     static void Close(Handle h) noexcept { FreeLibrary(h); }
 };
 
+struct TlsSlotTraits {  // a thread-local storage slot of TlsAlloc
+    using Handle = DWORD;
+    static Handle Invalid() noexcept { return TLS_OUT_OF_INDEXES; }
+    static bool IsValid(Handle h) noexcept { return h != TLS_OUT_OF_INDEXES; }
+    static void Close(Handle h) noexcept { TlsFree(h); }
+};
+
 using UniqueHandle = UniqueWinHandle<KernelHandleTraits>;
 using UniqueFile = UniqueWinHandle<FileHandleTraits>;
 using UniqueFind = UniqueWinHandle<FindHandleTraits>;
 using UniqueRegKey = UniqueWinHandle<RegKeyTraits>;
 using UniqueModule = UniqueWinHandle<ModuleTraits>;
+using UniqueTlsSlot = UniqueWinHandle<TlsSlotTraits>;

@@ -3,21 +3,38 @@
 #include <cwchar>
 
 #include "support/child_elements.h"
+#include "support/win_owners.h"
 #include "support/xml_parser.h"
 
 namespace {
 
 const IID kIidXmlDomElement = {0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
-// The factory of the outermost holder alive on this thread, if any.
-thread_local IClassFactory* t_outerFactory = nullptr;
+// The factory of the outermost holder alive on this thread, if any. Kept in
+// a slot of the module's own, given back when the module unloads: a compiler
+// thread_local would take a slot that stays taken for the life of the process,
+// and a host may load and free the module any number of times.
+UniqueTlsSlot& OuterFactorySlot() {
+    static UniqueTlsSlot slot(TlsAlloc());
+    return slot;
+}
+
+IClassFactory* OuterFactory() {
+    const UniqueTlsSlot& slot = OuterFactorySlot();
+    return slot ? static_cast<IClassFactory*>(TlsGetValue(slot.Get())) : nullptr;
+}
+
+void SetOuterFactory(IClassFactory* factory) {
+    const UniqueTlsSlot& slot = OuterFactorySlot();
+    if (slot) TlsSetValue(slot.Get(), factory);
+}
 
 }  // namespace
 
-CXmlDocHolder::DocumentFactory::DocumentFactory() noexcept : m_lent(t_outerFactory) {}
+CXmlDocHolder::DocumentFactory::DocumentFactory() noexcept : m_lent(OuterFactory()) {}
 
 CXmlDocHolder::DocumentFactory::~DocumentFactory() {
-    if (m_own && t_outerFactory == m_own.Get()) t_outerFactory = nullptr;
+    if (m_own && OuterFactory() == m_own.Get()) SetOuterFactory(nullptr);
 }
 
 // The lent factory first; otherwise DOMDocument, and DOMDocument 2.6 when that
@@ -27,7 +44,7 @@ bool CXmlDocHolder::DocumentFactory::Create(ComPtr<IXMLDOMDocument2>& document) 
     if (m_lent && CreateXmlDocument(m_lent, document)) return true;
     for (const CLSID* documentClass : {&kDomDocumentClass, &kDomDocument26Class}) {
         if (GetXmlDocumentFactory(*documentClass, m_own) && CreateXmlDocument(m_own.Get(), document)) {
-            if (!t_outerFactory) t_outerFactory = m_own.Get();
+            if (!OuterFactory()) SetOuterFactory(m_own.Get());
             return true;
         }
     }

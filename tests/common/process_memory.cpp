@@ -12,6 +12,13 @@ std::size_t PeakWorkingSet() {
     return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? counters.PeakWorkingSetSize : 0;
 }
 
+std::size_t FreeTlsSlots() {
+    std::vector<DWORD> taken;
+    for (DWORD slot; (slot = TlsAlloc()) != TLS_OUT_OF_INDEXES;) taken.push_back(slot);
+    for (const DWORD slot : taken) TlsFree(slot);
+    return taken.size();
+}
+
 std::size_t HeapBytesInUse() {
     HANDLE heaps[256];
     const DWORD count = GetProcessHeaps(256, heaps);

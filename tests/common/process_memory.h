@@ -1,5 +1,6 @@
 #pragma once
-// Memory figures and the handle count of the running process.
+// Memory figures, the handle count and the free thread-local storage slots
+// of the running process.
 #include <cstddef>
 
 // The most memory the process has had resident so far.
@@ -12,3 +13,7 @@ std::size_t HeapBytesInUse();
 // Handles the process has open. Under Wine GetProcessHandleCount reads 0, so
 // the system's handle list is counted instead.
 std::size_t HandlesInUse();
+
+// Thread-local storage slots TlsAlloc can still give: every one is taken,
+// counted and given back.
+std::size_t FreeTlsSlots();
