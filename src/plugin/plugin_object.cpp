@@ -21,10 +21,16 @@ int CPluginObject::RegisterCallback(HostCallback callback, HostContext* context)
 
 int CPluginObject::HandleRequest(const wchar_t* request) {
     std::wstring response;
+    std::wstring report;
     int status = 1;
     const size_t reportLength = m_reportText.size();
     try {
         if (!ProcessRequest(request, response, status)) return 1;
+        // The callback reads a copy: a request the host sends from inside its
+        // callback appends to m_reportText (and may move it), and an object
+        // released there takes it along, while the outer callback's texts must
+        // stay valid and unchanged until it returns.
+        report = m_reportText;
     } catch (...) {
         // Out of memory: nothing is called back, and the report loses the items
         // of the response that was never delivered. The catalogue stays as it
@@ -33,8 +39,9 @@ int CPluginObject::HandleRequest(const wchar_t* request) {
         CMLog::GetInstance().Log(L"request abandoned: out of memory");
         return 1;
     }
-    // The host's own callback runs outside the guard: its exceptions are its own.
-    if (m_callback) m_callback(PLUGIN_ID, status, response.c_str(), m_reportText.c_str(), m_hostContext);
+    // The host's own callback runs outside the guard: its exceptions are its
+    // own. Nothing of the object is touched once it has returned.
+    if (m_callback) m_callback(PLUGIN_ID, status, response.c_str(), report.c_str(), m_hostContext);
     return 0;
 }
 

@@ -108,6 +108,45 @@ TEST_F(Spine, RequestBeforeRegistrationCallsNothing) {
     object->Release();
 }
 
+// A host that sends "QUERY"s from inside its callback, and keeps what the
+// outer callback's texts read before and after them.
+struct NestingHost {
+    IPCCheckPluginObject* object = nullptr;
+    bool nesting = false;
+    std::pair<std::wstring, std::wstring> before, after;  // response, report
+};
+NestingHost* g_nestingHost = nullptr;
+
+int __cdecl NestingCallback(int, int, const wchar_t* response, const wchar_t* report, HostContext*) {
+    NestingHost& host = *g_nestingHost;
+    if (host.nesting) return 0;  // a nested request's own callback
+    host.nesting = true;
+    host.before = {response, report};
+    // Each nested request appends the same items again: the report text
+    // outgrows any room it had.
+    for (int i = 0; i < 4; ++i) host.object->HandleRequest(Request(L"QUERY").c_str());
+    host.after = {response, report};
+    return 0;
+}
+
+TEST_F(Spine, RequestsFromInsideTheCallbackLeaveTheOuterTextsAsTheyWere) {
+    m_module.WriteTemplate(L"<t><plug id='13'><report><issue value='0' title='%s is missing'/></report></plug></t>");
+    std::wstring products;
+    for (const wchar_t* guid : {L"a", L"b", L"c", L"d", L"e", L"f"}) {
+        products += L"<Product GUID='" + std::wstring(guid) + L"' name='product " + guid + L"' productType='0'/>";
+    }
+    m_module.WriteOwnCatalogue(products);
+    NestingHost host;
+    g_nestingHost = &host;
+    ASSERT_EQ(S_OK, m_module.Query(13, &host.object));
+    host.object->RegisterCallback(&NestingCallback, nullptr);
+    EXPECT_EQ(0, host.object->HandleRequest(Request(L"QUERY").c_str()));
+    host.object->Release();
+    EXPECT_NE(std::wstring::npos, host.before.second.find(L"product f is missing"));
+    EXPECT_TRUE(host.before == host.after) << "after the nested requests the outer callback read:\n"
+                                           << ToUtf8(host.after.first) << "\n" << ToUtf8(host.after.second);
+}
+
 // register + "QUERY" + release on a thread of the host's own, run to its end.
 void RegisterQueryRelease(StagedModule& module) {
     ObjectHolder object(module.NewRegisteredObject());
