@@ -85,20 +85,19 @@ bool CreateDocument(ComPtr<IXMLDOMDocument2>& document) {
 
 CatalogueEntries ReadCatalogueEntries(const std::wstring& path) {
     CatalogueEntries entries;
-    // The module's load checks the prolog before the parser sees the file.
-    if (FilePrologRefused(path.c_str())) {
-        entries.load = CatalogueLoad::kPrologRefused;
-        return entries;
-    }
     ComPtr<IXMLDOMDocument2> document;
     if (!CreateDocument(document)) return entries;
-    ComVariant location;
-    ComVariant::SetString(location.Ref(), path.c_str());
-    if (!ParseXmlFile(document.Get(), location.Ref())) {
-        entries.load = CatalogueLoad::kNotWellFormed;
-        entries.failure = ReadParseFailure(document.Get());
-        if (entries.failure.line <= 0) LocateParseError(path, entries.failure);
-        return entries;
+    // Read as the module reads it: the prolog checked before the parser sees
+    // the bytes. A file that can't be read counts as refused, as there.
+    switch (LoadXmlFile(document.Get(), path.c_str())) {
+        case XmlFileLoad::kLoaded: break;
+        case XmlFileLoad::kUnreadable:
+        case XmlFileLoad::kPrologRefused: entries.load = CatalogueLoad::kPrologRefused; return entries;
+        case XmlFileLoad::kNotWellFormed:
+            entries.load = CatalogueLoad::kNotWellFormed;
+            entries.failure = ReadParseFailure(document.Get());
+            if (entries.failure.line <= 0) LocateParseError(path, entries.failure);
+            return entries;
     }
     entries.load = CatalogueLoad::kRead;
     ReadProducts(document.Get(), entries.products);

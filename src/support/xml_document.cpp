@@ -65,10 +65,7 @@ bool CXmlDocHolder::LoadXml(const wchar_t* text) {
 }
 
 bool CXmlDocHolder::Load(const wchar_t* path) {
-    if (!m_pDoc) return false;
-    ComVariant location;
-    ComVariant::SetString(location.Ref(), path);
-    return ParseXmlFile(m_pDoc.Get(), location.Ref());
+    return m_pDoc && ParseXmlFile(m_pDoc.Get(), path);
 }
 
 IXMLDOMNode* CXmlDocHolder::GetRootNode() {

@@ -1,11 +1,14 @@
 #include "support/xml_parser.h"
 
 #include <oleauto.h>
+#include <shlwapi.h>
 
 #include <algorithm>
+#include <new>
+#include <optional>
 #include <string>
 
-#include "support/win_owners.h"
+#include "support/file_bytes.h"
 
 const CLSID kDomDocumentClass = {0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
 const CLSID kDomDocument26Class = {0xF5078F1B, 0xC551, 0x11D3, {0x89, 0xB9, 0x00, 0x00, 0xF8, 0x1F, 0xE2, 0x21}};
@@ -145,26 +148,8 @@ bool TextPrologRefused(std::wstring_view text) {
     return ScanProlog(text) == Prolog::Refused;
 }
 
-bool FilePrologRefused(const wchar_t* path) {
-    // Shared as widely as possible: a peek must not fail where the parser's
-    // own read would succeed, e.g. while a scanner holds the file open.
-    UniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    // What can't be read here is not handed to the parser either, which would
-    // take an address as well as a path.
-    if (!file) return true;
-    // Most prologs end within the first block; a long comment costs more
-    // reads, each twice the last, so the scans add up to a few passes.
-    std::string bytes;
-    for (DWORD wanted = 4096;; wanted = std::min<DWORD>(wanted * 2, 1u << 24)) {
-        const size_t had = bytes.size();
-        bytes.resize(had + wanted);
-        DWORD read = 0;
-        if (!ReadFile(file.Get(), &bytes[had], wanted, &read, nullptr)) return true;
-        bytes.resize(had + read);
-        const Prolog verdict = ScanFileStart(bytes);
-        if (verdict != Prolog::Unfinished || read == 0) return verdict == Prolog::Refused;
-    }
+bool BytesPrologRefused(const std::string& bytes) {
+    return ScanFileStart(bytes) == Prolog::Refused;
 }
 
 bool GetXmlDocumentFactory(const CLSID& documentClass, ComPtr<IClassFactory>& factory) {
@@ -202,10 +187,29 @@ bool ParseXmlText(IXMLDOMDocument2* document, BSTR text) {
     return SUCCEEDED(document->loadXML(text, &parsed)) && parsed != VARIANT_FALSE;
 }
 
-bool ParseXmlFile(IXMLDOMDocument2* document, const VARIANT& location) {
-    if (!document || V_VT(&location) != VT_BSTR || !V_BSTR(&location) || FilePrologRefused(V_BSTR(&location))) {
-        return false;
+XmlFileLoad LoadXmlFile(IXMLDOMDocument2* document, const wchar_t* path) {
+    if (!document || !path) return XmlFileLoad::kUnreadable;
+    std::optional<std::string> bytes;
+    try {
+        bytes = ReadFileBytes(path, kXmlFileLimit);
+    } catch (const std::bad_alloc&) {
     }
+    if (!bytes) return XmlFileLoad::kUnreadable;
+    if (BytesPrologRefused(*bytes)) return XmlFileLoad::kPrologRefused;
+    // The stream keeps a copy of its own; the parser detects the encoding from
+    // the bytes as it would from the file.
+    ComPtr<IStream> stream(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes->data()),
+                                             static_cast<UINT>(bytes->size())));
+    if (!stream) return XmlFileLoad::kUnreadable;
+    VARIANT source;
+    VariantInit(&source);
+    V_VT(&source) = VT_UNKNOWN;
+    V_UNKNOWN(&source) = stream.Get();  // lent: the stream owner keeps the reference
     VARIANT_BOOL parsed = VARIANT_FALSE;
-    return SUCCEEDED(document->load(location, &parsed)) && parsed != VARIANT_FALSE;
+    const bool loaded = SUCCEEDED(document->load(source, &parsed)) && parsed != VARIANT_FALSE;
+    return loaded ? XmlFileLoad::kLoaded : XmlFileLoad::kNotWellFormed;
+}
+
+bool ParseXmlFile(IXMLDOMDocument2* document, const wchar_t* path) {
+    return LoadXmlFile(document, path) == XmlFileLoad::kLoaded;
 }

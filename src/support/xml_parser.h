@@ -13,6 +13,8 @@
 #include <windows.h>
 #include <msxml2.h>
 
+#include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "support/com_ptr.h"
@@ -37,9 +39,21 @@ bool CreateXmlDocument(const CLSID& documentClass, ComPtr<IXMLDOMDocument2>& doc
 // Parses text into document; false when it is not well-formed or has a DOCTYPE.
 bool ParseXmlText(IXMLDOMDocument2* document, BSTR text);
 
-// Parses the file whose path location holds (VT_BSTR); false when it can't be
-// read, is not well-formed or has a DOCTYPE.
-bool ParseXmlFile(IXMLDOMDocument2* document, const VARIANT& location);
+// Files larger than this are not read: far above any real catalogue.
+constexpr std::size_t kXmlFileLimit = 256u << 20;
+
+// How loading a file into a document ended.
+enum class XmlFileLoad { kLoaded, kUnreadable, kPrologRefused, kNotWellFormed };
+
+// Reads the file at path once and parses what was read: the prolog check and
+// the parser see the same bytes, and the parser is never handed the path,
+// which MSXML would take for an address ("%41" and "#" in a folder name).
+// Files that can't be opened or read, or are over kXmlFileLimit, are
+// kUnreadable.
+XmlFileLoad LoadXmlFile(IXMLDOMDocument2* document, const wchar_t* path);
+
+// The same, true only for kLoaded.
+bool ParseXmlFile(IXMLDOMDocument2* document, const wchar_t* path);
 
 // True when the prolog of text (UTF-16) holds a DOCTYPE or anything else that
 // may not stand before the first element; what comes later is the parser's.
@@ -47,6 +61,5 @@ bool TextPrologRefused(std::wstring_view text);
 
 // The same for a file's bytes in any encoding the parser may detect: UTF-8,
 // UTF-16 and UTF-32 with or without a byte-order mark, EBCDIC, and the
-// single-byte and multi-byte code pages that keep ASCII's characters. A file
-// that can't be opened is refused too.
-bool FilePrologRefused(const wchar_t* path);
+// single-byte and multi-byte code pages that keep ASCII's characters.
+bool BytesPrologRefused(const std::string& bytes);

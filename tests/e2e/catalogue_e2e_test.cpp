@@ -81,4 +81,34 @@ TEST_F(CatalogueThroughModule, DocumentsWithEntitiesYieldNothing) {
     EXPECT_TRUE(CallbackLog::Calls().empty());
 }
 
+// The module with the shipped samples in a folder of this name: what its
+// "QUERY" answers, response and report.
+CallbackCall SamplesAnswerIn(const std::wstring& below) {
+    StagedModule module(below);
+    for (const wchar_t* sample : {L"ProductCfg\\SMBPlugins_x86.xml", L"ProductCfg\\SMBPlugins_x64.xml",
+                                  L"config\\reporttempl.xml"}) {
+        CopyFileTo(StageFolder() + L"\\" + sample, module.Sub(sample));
+    }
+    EXPECT_TRUE(module.Load());
+    ObjectHolder object(module.NewRegisteredObject());
+    object->HandleRequest(Request(L"QUERY").c_str());
+    return CallbackLog::Calls().size() == 1 ? CallbackLog::Calls()[0] : CallbackCall{};
+}
+
+// Install folders a path reader would take for an address ("%41", "#"), and
+// other names Windows allows, up to a 200-character module folder.
+TEST(InstallFolders, AnyFolderGivesTheSameAnswer) {
+    const CallbackCall plain = SamplesAnswerIn(L"");
+    ASSERT_GE(ParseItems(plain.response).size(), 10u);
+    ASSERT_NE(L"", plain.report);
+    const std::wstring folders[] = {L"a#b", L"%41", L"100%", L"with  spaces", L"Gr\u00FC\u00DFe \u03A9 \u7A0B\u5E8F",
+                                    std::wstring(60, L'd') + L"\\" + std::wstring(60, L'e') + L"\\" +
+                                        std::wstring(60, L'f')};
+    for (const std::wstring& below : folders) {
+        const CallbackCall answer = SamplesAnswerIn(below);
+        EXPECT_TRUE(answer.response == plain.response) << ToUtf8(below);
+        EXPECT_TRUE(answer.report == plain.report) << ToUtf8(below);
+    }
+}
+
 }  // namespace

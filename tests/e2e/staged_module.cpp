@@ -47,8 +47,9 @@ std::wstring RootAttribute(const std::wstring& response, const wchar_t* name) {
     return AttributeText(root, name, L"(absent)");
 }
 
-StagedModule::StagedModule() {
-    CopyFileTo(StageFolder() + L"\\wareseek.dll", m_folder.Sub(L"wareseek.dll"));
+StagedModule::StagedModule(const std::wstring& below) : m_home(below.empty() ? m_folder.Path() : m_folder.Sub(below)) {
+    CreateFolders(m_home);
+    CopyFileTo(StageFolder() + L"\\wareseek.dll", Sub(L"wareseek.dll"));
     CallbackLog::Reset();
     CallbackLog::OtherCalls() = 0;
 }
@@ -71,11 +72,11 @@ void StagedModule::WriteCatalogue(const wchar_t* fileName, const std::wstring& p
 }
 
 void StagedModule::InstallDownloader(const std::wstring& builtPath) {
-    CopyFileTo(builtPath, m_folder.Sub(L"zqdownload.dll"));
+    CopyFileTo(builtPath, Sub(L"zqdownload.dll"));
 }
 
 bool StagedModule::Load() {
-    m_module = LoadLibraryW(m_folder.Sub(L"wareseek.dll").c_str());
+    m_module = LoadLibraryW(Sub(L"wareseek.dll").c_str());
     if (!m_module) return false;
     m_query =
         reinterpret_cast<PIQueryInterfaceFn>(reinterpret_cast<void*>(GetProcAddress(m_module, "PIQueryInterface")));

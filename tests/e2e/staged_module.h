@@ -47,19 +47,22 @@ std::wstring RootAttribute(const std::wstring& response, const wchar_t* name);
 
 class StagedModule {
 public:
-    StagedModule();
+    // The module goes into the folder path below a fresh temporary folder
+    // (folders on the way are made), or into the temporary folder itself.
+    explicit StagedModule(const std::wstring& below = L"");
     ~StagedModule();
     StagedModule(const StagedModule&) = delete;
     StagedModule& operator=(const StagedModule&) = delete;
 
-    const std::wstring& Folder() const { return m_folder.Path(); }
-    std::wstring ProductCfg(const wchar_t* name) const { return m_folder.Sub(std::wstring(L"ProductCfg\\") + name); }
+    const std::wstring& Folder() const { return m_home; }
+    std::wstring Sub(const std::wstring& relative) const { return m_home + L"\\" + relative; }
+    std::wstring ProductCfg(const wchar_t* name) const { return Sub(std::wstring(L"ProductCfg\\") + name); }
     // The catalogue file name this process reads: x64 under WOW64, else x86.
     static const wchar_t* OwnCatalogueName();
     static const wchar_t* OtherCatalogueName();
     void WriteCatalogue(const wchar_t* fileName, const std::wstring& products);  // wraps in <Products>
     void WriteOwnCatalogue(const std::wstring& products) { WriteCatalogue(OwnCatalogueName(), products); }
-    void WriteTemplate(const std::wstring& xml) { WriteUtf8File(m_folder.Sub(L"config\\reporttempl.xml"), xml); }
+    void WriteTemplate(const std::wstring& xml) { WriteUtf8File(Sub(L"config\\reporttempl.xml"), xml); }
     void WriteIni(const std::wstring& text) { WriteUtf8File(ProductCfg(L"ProductCfg.ini"), text); }
     // Puts a download module beside the module under the name zqdownload.dll.
     void InstallDownloader(const std::wstring& builtPath);
@@ -74,6 +77,7 @@ public:
 
 private:
     TempFolder m_folder;
+    std::wstring m_home;  // the module's folder
     HMODULE m_module = nullptr;
     PIQueryInterfaceFn m_query = nullptr;
     HostContext m_context = {0x1234, 0x5678};

@@ -221,12 +221,10 @@ TEST(XmlLayerSafety, PrologsTheParserMightReadDifferentlyAreRefused) {
     EXPECT_TRUE(TextPrologRefused(L"<!-- open --><![CDATA[x]]><a/>"));
     EXPECT_TRUE(TextPrologRefused(L"junk<a/>"));
     EXPECT_FALSE(TextPrologRefused(L"<?xml version='1.0'?><!-- --><a><!DOCTYPE later/></a>"));
-    TempFolder folder;
-    const std::wstring path = folder.Sub(L"utf7.xml");
-    WriteBytes(path, "<?xml version='1.0' encoding='UTF-7'?><!-- +AC0-+AC0APgA8ACE-DOCTYPE a -->\n<a/>");
-    EXPECT_TRUE(FilePrologRefused(path.c_str())) << "UTF-7 hides what its prolog holds";
-    WriteBytes(path, "\x4C\x6F\xA7\x94\x93\x40\x6F\x6E\x4C\x5A\xC4\xD6\xC3");  // EBCDIC "<?xml ?><!DOC"
-    EXPECT_TRUE(FilePrologRefused(path.c_str()));
+    EXPECT_TRUE(BytesPrologRefused("<?xml version='1.0' encoding='UTF-7'?><!-- +AC0-+AC0APgA8ACE-DOCTYPE a -->\n<a/>"))
+        << "UTF-7 hides what its prolog holds";
+    EXPECT_TRUE(BytesPrologRefused("\x4C\x6F\xA7\x94\x93\x40\x6F\x6E\x4C\x5A\xC4\xD6\xC3"));  // EBCDIC "<?xml ?><!DOC"
+
 }
 
 // Each case runs on a thread of its own, so COM starts uninitialised there.
