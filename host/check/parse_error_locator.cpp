@@ -5,7 +5,7 @@
 #include <xmllite.h>
 
 #include "support/com_ptr.h"
-#include "support/win_owners.h"
+#include "support/system_library.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ std::wstring ReasonText(HRESULT code) {
 }  // namespace
 
 bool LocateParseError(const std::wstring& path, ParseFailure& failure) {
-    UniqueModule library(LoadLibraryW(L"xmllite.dll"));
+    const UniqueModule library = LoadSystemLibrary(L"xmllite.dll");
     if (!library) return false;
     const auto create =
         reinterpret_cast<CreateXmlReaderFn>(reinterpret_cast<void*>(GetProcAddress(library.Get(), "CreateXmlReader")));

@@ -2,6 +2,7 @@
 
 #include "explain/explanation_words.h"
 #include "error_text.h"
+#include "registry_root.h"
 
 namespace {
 
@@ -27,6 +28,8 @@ std::wstring RegistryLines(const MethodExplanation& method, bool wow64) {
     text += kStep;
     if (method.outcome == RegistryReadOutcome::kRead) {
         text += L"value is " + Quoted(method.text) + L"\r\n";
+    } else if (method.outcome == RegistryReadOutcome::kRootRefused) {
+        text += OutcomeName(method) + L": the module opens only " + RegistryRootList() + L"\r\n";
     } else {
         const bool hasStatus = method.outcome != RegistryReadOutcome::kNoTerminator;
         text += OutcomeName(method) + (hasStatus ? L": " + ErrorText(static_cast<DWORD>(method.status)) : L"") +

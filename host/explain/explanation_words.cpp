@@ -23,6 +23,7 @@ std::wstring OutcomeName(const MethodExplanation& method) {
         case RegistryReadOutcome::kValueNotRead:
             return method.status == ERROR_MORE_DATA ? L"value too long" : L"value not read";
         case RegistryReadOutcome::kNoTerminator: return L"value too long";
+        case RegistryReadOutcome::kRootRefused: return L"root not opened";
     }
     return L"";
 }

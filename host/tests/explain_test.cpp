@@ -45,13 +45,13 @@ TEST(Explain, RecordsEachStepAndTheMethodThatDecided) {
         Product(L"{B}", L"<Method methodType=\"1\" process=\"" + ProgramName() + L"\"/>") +
         Product(L"{C}", L"<Method methodType=\"true\" process=\"no-such-process.exe\"/>" +
                             Method(sub, L"Folder", L"app.exe") + Method(sub, L"Folder", L"app.exe")) +
-        L"</Root>";
+        Product(L"{D}", L"<Method rootKey=\"80000004\" subKey=\"\" value=\"Global\"/>") + L"</Root>";
     WriteUtf8File(folder.Sub(L"catalogue.xml"), catalogue);
 
     Explanation explanation;
     std::wstring error;
     ASSERT_TRUE(ExplainCatalogue(folder.Sub(L"catalogue.xml"), explanation, error)) << ToUtf8(error);
-    ASSERT_EQ(explanation.products.size(), 3u);
+    ASSERT_EQ(explanation.products.size(), 4u);
     EXPECT_EQ(explanation.InstalledCount(), 3u);
 
     const ProductExplanation& a = explanation.products[0];
@@ -83,6 +83,9 @@ TEST(Explain, RecordsEachStepAndTheMethodThatDecided) {
     EXPECT_EQ(c.decidedBy, 1);
 
     const std::wstring text = ExplanationText(explanation);
+    EXPECT_NE(text.find(L"registry HKPD\\, value \"Global\", 32-bit view, binary \"\"\r\n"
+                        L"    root not opened: the module opens only 80000000 HKCR"),
+              std::wstring::npos);
     EXPECT_NE(text.find(L"{A} \"P\" (group 0): installed, by method 4"), std::wstring::npos);
     EXPECT_NE(text.find(L"value too long"), std::wstring::npos);
     EXPECT_NE(text.find(L"1 later method not tried"), std::wstring::npos);

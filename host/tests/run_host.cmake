@@ -11,6 +11,9 @@
 #                      ProductCfg\ made from CATALOGUE and config\ from
 #                      TEMPLATE; "{module}" in HOST_ARGS becomes the
 #                      module's Windows path there
+#   PLANT, PLANT_AS    optional: the host runs from a copy in the fresh folder
+#                      HOST_COPY_DIR, with the file PLANT beside it named
+#                      PLANT_AS
 cmake_minimum_required(VERSION 3.20)
 string(REPLACE "|" ";" args "${HOST_ARGS}")
 
@@ -26,6 +29,18 @@ if(STAGE_DIR)
   get_filename_component(module_name "${MODULE}" NAME)
   string(REPLACE "/" "\\" module_path "Z:${STAGE_DIR}/${module_name}")
   string(REPLACE "{module}" "${module_path}" args "${args}")
+endif()
+
+if(PLANT)
+  file(REMOVE_RECURSE "${HOST_COPY_DIR}")
+  file(COPY "${HOST}" DESTINATION "${HOST_COPY_DIR}")
+  configure_file("${PLANT}" "${HOST_COPY_DIR}/${PLANT_AS}" COPYONLY)
+  get_filename_component(host_name "${HOST}" NAME)
+  set(HOST "${HOST_COPY_DIR}/${host_name}")
+  # Wine prefers its own built-in library to a file of the same name beside
+  # the program, which Windows loads: native first makes Wine do the same.
+  get_filename_component(planted_name "${PLANT_AS}" NAME_WE)
+  set(ENV{WINEDLLOVERRIDES} "mscoree,mshtml=;${planted_name}=n,b")
 endif()
 
 set(where "")

@@ -18,11 +18,12 @@ enum class RegistryReadOutcome {
     kKeyNotOpened,  // RegOpenKeyExW failed: status says why
     kValueNotRead,  // RegQueryValueExW failed: status says why (ERROR_MORE_DATA: too long)
     kNoTerminator,  // the data fills the whole buffer: the text would be cut
+    kRootRefused,   // rootKey names no root a catalogue may use: nothing was opened
 };
 
 // One registry read of a method, whose key and value names are the method's.
 struct RegistryReadReport {
-    HKEY root = nullptr;  // as converted from the method's rootKey text
+    HKEY root = nullptr;  // the number the method's rootKey text converts to, opened or not
     bool view64 = false;  // the 64-bit view was asked for
     RegistryReadOutcome outcome = RegistryReadOutcome::kRead;
     LONG status = ERROR_SUCCESS;

@@ -5,15 +5,12 @@
 
 #include "catalogue/product_record.h"
 #include "detection/probes.h"
+#include "detection/registry_roots.h"
 #include "detection/split_path.h"
 #include "support/debug_log.h"
 #include "support/win_owners.h"
 
 namespace {
-
-HKEY RootKeyFromText(const std::wstring& text) {
-    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(wcstoul(text.c_str(), nullptr, 16)));
-}
 
 // The catalogue's binaryType: at most three characters are taken, as
 // decimal; a longer text is cut to its first three.
@@ -56,6 +53,27 @@ int32_t ProbeBesideMissingFile(const wchar_t* folder, const std::wstring& binary
     return 1;
 }
 
+// Reads the method's value into text. A rootKey that names no root a
+// catalogue may use is never opened: the number would be whatever handle the
+// host holds under it, or the performance data.
+RegistryReadOutcome ReadMethodValue(const std::vector<std::wstring>& params, wchar_t* text,
+                                    DetectionObserver* observer) {
+    const bool view64 = params[kParamBinaryEnvironment] == L"1";
+    const HKEY root = CatalogueRootKey(params[kParamRootKey]);
+    LONG status = ERROR_SUCCESS;
+    RegistryReadOutcome read = RegistryReadOutcome::kRootRefused;
+    if (root) {
+        read = ReadRegistryText(root, params[kParamSubKey].c_str(), params[kParamValue].c_str(), text, view64, status);
+    } else {
+        CMLog::GetInstance().Log(L"root refused: not a registry root a catalogue may use");
+    }
+    if (observer) {
+        const auto asRead = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(RegistryRootAsRead(params[kParamRootKey])));
+        observer->RegistryRead({asRead, view64, read, status, text});
+    }
+    return read;
+}
+
 }  // namespace
 
 RegistryReadOutcome ReadRegistryText(HKEY root, const wchar_t* subKey, const wchar_t* valueName, wchar_t* buffer,
@@ -87,17 +105,12 @@ int32_t ProbeRegistryFile(const std::vector<std::wstring>& params, int32_t& bina
                           DetectionObserver* observer) {
     if (params.size() < kDetectParamCount) return 0;
     CMLog& log = CMLog::GetInstance();
-    const HKEY root = RootKeyFromText(params[kParamRootKey]);
     wchar_t text[MAX_PATH] = {};
     log.Log(L"root=%s, subkey=%s, value=%s", params[kParamRootKey].c_str(), params[kParamSubKey].c_str(),
             params[kParamValue].c_str());
-    const bool view64 = params[kParamBinaryEnvironment] == L"1";
-    LONG status = ERROR_SUCCESS;
-    const RegistryReadOutcome read =
-        ReadRegistryText(root, params[kParamSubKey].c_str(), params[kParamValue].c_str(), text, view64, status);
-    if (observer) observer->RegistryRead({root, view64, read, status, text});
+    const RegistryReadOutcome read = ReadMethodValue(params, text, observer);
     if (read != RegistryReadOutcome::kRead) {
-        log.Log(L"Regiter get value faile");
+        if (read != RegistryReadOutcome::kRootRefused) log.Log(L"Regiter get value faile");
         return 0;
     }
     log.Log(L"value = %s", text);
