@@ -169,6 +169,14 @@ TEST_F(ReplaceFileTest, AnotherNameForTheOldFileKeepsItsContents) {
     EXPECT_EQ(zqd_test::ReadBytes(link), "old");
 }
 
+// Creating never replaces: a file already there keeps its contents.
+TEST_F(ReplaceFileTest, CreateWritesOnlyWhereNoFileIs) {
+    ASSERT_TRUE(CreateFileAtomically(target, "first"));
+    EXPECT_FALSE(CreateFileAtomically(target, "second"));
+    EXPECT_EQ(zqd_test::ReadBytes(target), "first");
+    EXPECT_EQ(folder.Names(), Names{L"target.xml"});
+}
+
 TEST_F(ReplaceFileTest, LeavesAnUnreplaceableTargetAlone) {
     ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
     EXPECT_FALSE(ReplaceFileAtomically(target, "new"));

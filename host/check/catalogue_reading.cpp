@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <msxml2.h>
 
+#include "check/deeper_products.h"
 #include "check/parse_error_locator.h"
 #include "support/com_owners.h"
 #include "support/xml_document.h"
@@ -46,7 +47,7 @@ void ReadMethods(CXmlNodeWrapper& product, ProductEntry& entry) {
     }
 }
 
-void ReadProducts(IXMLDOMDocument2* document, std::vector<ProductEntry>& products) {
+void ReadProducts(IXMLDOMDocument2* document, CatalogueEntries& entries) {
     ComPtr<IXMLDOMElement> element;
     if (FAILED(document->get_documentElement(element.Receive())) || !element) return;
     ComPtr<IXMLDOMNode> node;
@@ -54,13 +55,14 @@ void ReadProducts(IXMLDOMDocument2* document, std::vector<ProductEntry>& product
     CXmlNodeWrapper root(node.Detach());
     CXmlNodeListWrapper list(root.SelectNodes(L"./Product"));
     const int count = list.GetCount();
+    if (count == 0) entries.productless = DescribeProductlessRoot(element.Get());
     for (int i = 0; i < count; ++i) {
         CXmlNodeWrapper product(list.GetNode(i));
         ProductEntry entry;
         entry.position = static_cast<size_t>(i) + 1;
         entry.attributes = ReadAttributes(product, kProductAttributes);
         ReadMethods(product, entry);
-        products.push_back(std::move(entry));
+        entries.products.push_back(std::move(entry));
     }
 }
 
@@ -100,6 +102,6 @@ CatalogueEntries ReadCatalogueEntries(const std::wstring& path) {
             return entries;
     }
     entries.load = CatalogueLoad::kRead;
-    ReadProducts(document.Get(), entries.products);
+    ReadProducts(document.Get(), entries);
     return entries;
 }

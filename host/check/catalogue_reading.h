@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "check/catalogue_entries.h"
+#include "check/deeper_products.h"
 
 enum class CatalogueLoad {
     kRead,           // the module reads this document
@@ -23,6 +24,7 @@ struct CatalogueEntries {
     CatalogueLoad load = CatalogueLoad::kNoParser;
     ParseFailure failure;
     std::vector<ProductEntry> products;
+    ProductlessRoot productless;  // read, and the root has no Product child
 };
 
 // The file must be readable (the caller checks); COM must be initialised.

@@ -12,11 +12,26 @@ Finding NotWellFormed(const ParseFailure& failure) {
     return Finding{0, L"", L"", 0, place + L"not well-formed XML" + reason + L": the module reads no product"};
 }
 
+// The module reads only the root's own Product children: a document without
+// any, an HTML page or a catalogue wrapped once too often, lists nothing.
+Finding NoProducts(const ProductlessRoot& root) {
+    std::wstring text = L"the root element " + Quoted(root.rootName) + L" has no Product child";
+    if (root.deeperProducts > 0) {
+        const bool one = root.deeperProducts == 1;
+        text += L", but " + std::to_wstring(root.deeperProducts) +
+                (one ? L" Product element stands" : L" Product elements stand") + L" deeper, the first under " +
+                root.firstParent + L", where the module does not look";
+    }
+    return Finding{0, L"", L"", 0, text + L": the module lists no product from this file"};
+}
+
 }  // namespace
 
 Findings CheckCatalogue(const CatalogueEntries& catalogue) {
     switch (catalogue.load) {
-        case CatalogueLoad::kRead: return CheckProducts(catalogue.products);
+        case CatalogueLoad::kRead:
+            if (catalogue.products.empty()) return {NoProducts(catalogue.productless)};
+            return CheckProducts(catalogue.products);
         case CatalogueLoad::kPrologRefused:
             return {Finding{0, L"", L"", 0,
                             L"a DOCTYPE, or other text that may not stand there, comes before the root element: the "

@@ -132,12 +132,14 @@ void CheckProcessName(const std::wstring* process, std::vector<std::wstring>& ou
     if (name.find_first_of(L"\\/") != std::wstring::npos) {
         out.push_back(L"process " + Quoted(name) +
                       L" holds a folder, but running images are compared by bare file name" + never);
-    } else {
-        const size_t dot = name.rfind(L'.');
-        if (dot == std::wstring::npos || dot + 1 == name.size()) {
-            out.push_back(L"process " + Quoted(name) +
-                          L" has no extension, but running images are compared by file name with extension" + never);
-        }
+    } else if (name.back() == L'.') {
+        // "app." names the file "app": the dot never reaches an image name.
+        out.push_back(L"process " + Quoted(name) +
+                      L" ends in a dot, which Windows strips from file names, so no running image has this name" +
+                      never);
+    } else if (name.find(L'.') == std::wstring::npos) {
+        out.push_back(L"process " + Quoted(name) +
+                      L" has no extension, but running images are compared by file name with extension" + never);
     }
     if (name.size() > kMaxImageNameLength) {
         out.push_back(L"process is " + Count(name.size()) + L", longer than any file name (255)" + never);

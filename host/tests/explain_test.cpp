@@ -12,9 +12,10 @@
 
 namespace {
 
-std::wstring Method(const std::wstring& subKey, const wchar_t* value, const wchar_t* binary) {
+std::wstring Method(const std::wstring& subKey, const wchar_t* value, const wchar_t* binary,
+                   const wchar_t* view = L"0") {
     return L"<Method methodType=\"0\" rootKey=\"80000001\" subKey=\"" + subKey + L"\" value=\"" + value +
-           L"\" binary=\"" + binary + L"\" binaryType=\"7\"/>";
+           L"\" binary=\"" + binary + L"\" binaryType=\"7\" binaryEvironment=\"" + view + L"\"/>";
 }
 
 std::wstring Product(const wchar_t* guid, const std::wstring& methods) {
@@ -40,7 +41,7 @@ TEST(Explain, RecordsEachStepAndTheMethodThatDecided) {
     const std::wstring& sub = key.SubKey();
     const std::wstring catalogue =
         L"<Root>" +
-        Product(L"{A}", Method(sub + L"\\none", L"v", L"app.exe") + Method(sub, L"Long", L"app.exe") +
+        Product(L"{A}", Method(sub + L"\\none", L"v", L"app.exe", L"1") + Method(sub, L"Long", L"app.exe") +
                             Method(sub, L"Folder", L"missing.exe") + Method(sub, L"Gone", L"app.exe")) +
         Product(L"{B}", L"<Method methodType=\"1\" process=\"" + ProgramName() + L"\"/>") +
         Product(L"{C}", L"<Method methodType=\"true\" process=\"no-such-process.exe\"/>" +
@@ -88,6 +89,9 @@ TEST(Explain, RecordsEachStepAndTheMethodThatDecided) {
               std::wstring::npos);
     EXPECT_NE(text.find(L"{A} \"P\" (group 0): installed, by method 4"), std::wstring::npos);
     EXPECT_NE(text.find(L"value too long"), std::wstring::npos);
+    // A method asking for the 64-bit view reads it only where there is one.
+    const std::wstring view = RunningUnderWow64() ? L"64-bit" : L"32-bit";
+    EXPECT_NE(text.find(L"\\none, value \"v\", " + view + L" view"), std::wstring::npos);
     EXPECT_NE(text.find(L"1 later method not tried"), std::wstring::npos);
     EXPECT_NE(ExplanationJson(explanation).find(L"\"guid\":\"{C}\",\"name\":\"P\",\"installed\":true,\"decidedBy\":2"),
               std::wstring::npos);

@@ -3,12 +3,16 @@
 // draft's text for hostile registry texts.
 #include <gtest/gtest.h>
 
+#include "exit_codes.h"
 #include "scan/draft_writer.h"
 #include "scan/method_checks.h"
 #include "scan/name_guid.h"
 #include "scan/path_text.h"
+#include "scan/scan_mode.h"
 #include "support/com_apartment.h"
+#include "support/win_owners.h"
 #include "support/xml_document.h"
+#include "test_registry.h"
 #include "utf8_output.h"
 
 namespace {
@@ -78,6 +82,38 @@ TEST_F(ScanDraftText, HostileNamesStillMakeAWellFormedDraft) {
     CXmlNodeWrapper read(root.SelectSingleNode(L"Product"));
     EXPECT_EQ(AttributeText(read, L"name"), L"A\xFFFD--\"<&>\xFFFD\xFFFD-");
     EXPECT_NE(draft.find(L"<!-- left out: \"A\xFFFD- -&quot;&lt;&amp;&gt;"), std::wstring::npos);
+}
+
+// Points HKLM and HKCU of this process at one empty key, and back at scope end.
+class EmptyMachineAndUser {
+public:
+    explicit EmptyMachineAndUser(HKEY empty) {
+        m_overridden = RegOverridePredefKey(HKEY_LOCAL_MACHINE, empty) == ERROR_SUCCESS &&
+                       RegOverridePredefKey(HKEY_CURRENT_USER, empty) == ERROR_SUCCESS;
+    }
+    ~EmptyMachineAndUser() {
+        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    }
+    EmptyMachineAndUser(const EmptyMachineAndUser&) = delete;
+    EmptyMachineAndUser& operator=(const EmptyMachineAndUser&) = delete;
+    bool Overridden() const { return m_overridden; }
+
+private:
+    bool m_overridden = false;
+};
+
+TEST(ScanMode, WithoutAnyInstalledProgramsListItFails) {
+    const TestRegistryKey empty(HKEY_CURRENT_USER, UniqueTestKeyPath(L"scan-empty"));
+    UniqueRegKey key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, empty.SubKey().c_str(), 0, KEY_READ, key.Receive()), ERROR_SUCCESS);
+    int exitCode = -1;
+    {
+        const EmptyMachineAndUser roots(key.Get());
+        ASSERT_TRUE(roots.Overridden());
+        exitCode = RunScan(HostOptions());
+    }
+    EXPECT_EQ(exitCode, kExitScanFailed);
 }
 
 }  // namespace

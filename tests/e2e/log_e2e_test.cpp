@@ -192,6 +192,22 @@ TEST_F(DebugLog, HeldMutexDropsLinesInsteadOfBlocking) {
     CloseHandle(release);
 }
 
+// A thread that ends holding the mutex abandons it. The next wait takes it
+// over and must give it back: kept, it would silence every other thread and
+// process for good.
+TEST_F(DebugLog, AbandonedMutexIsTakenOverAndGivenBack) {
+    CMLog& log = CMLog::GetInstance();
+    std::thread([] {
+        UniqueHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\MLOGwareseek.log"));
+        WaitForSingleObject(mutex.Get(), INFINITE);
+    }).join();
+    log.Log(L"written after the holder ended");
+    std::thread([&log] { log.Log(L"written by another thread"); }).join();
+    const std::vector<std::wstring> lines = LogLines();
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ(L"written by another thread", MessageOf(lines[1]));
+}
+
 // Runs log_writer processes w0, w1... at once, each logging `lines` lines.
 void RunWriters(int writers, int lines) {
     std::vector<std::thread> threads;

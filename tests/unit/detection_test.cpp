@@ -319,6 +319,8 @@ TEST_F(DetectionPass, OneProcessSnapshotServesEveryProcessMethod) {
     m_manager.AddProduct(0, first);
     m_manager.AddProduct(0, second);
     m_manager.processIds[L"stale.exe"] = 1;  // emptied at the start of the pass
+    // The path an earlier pass read for this id, when another program had it.
+    m_manager.processPaths[sleeper.Id()] = L"C:\\Earlier\\other.exe";
     m_manager.RunDetection();
     EXPECT_EQ(0u, m_manager.processIds.count(L"stale.exe"));
     EXPECT_EQ(1u, m_manager.processIds.count(image));
