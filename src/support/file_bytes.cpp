@@ -85,8 +85,10 @@ bool WriteAtomically(const std::wstring& target, const std::string& bytes, DWORD
 }  // namespace
 
 std::optional<std::string> ReadFileBytes(const std::wstring& path, std::size_t maxBytes) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Shared as widely as possible: a read must not fail while a scanner holds
+    // the file open, nor keep a download from moving a new file over it.
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.Get(), &size)) return std::nullopt;
     if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) return std::nullopt;

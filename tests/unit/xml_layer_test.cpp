@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "support/win_owners.h"
 #include "support/xml_document.h"
 #include "support/xml_parser.h"
 #include "test_files.h"
@@ -214,6 +215,17 @@ TEST(XmlLayerSafety, DocumentsWithADoctypeAreRefusedInEveryEncoding) {
     EXPECT_TRUE(CXmlDocHolder().LoadXml(clean.c_str()));
     EXPECT_FALSE(CXmlDocHolder().LoadXml(doctype.c_str()));
     EXPECT_FALSE(CXmlDocHolder().LoadXml((L"\xFEFF \r\n<!DOCTYPE a><a/>")));
+}
+
+TEST(XmlLayerSafety, FilesHeldOpenForWritingElsewhereStillLoad) {
+    TempFolder folder;
+    const std::wstring path = folder.Sub(L"held.xml");
+    WriteBytes(path, "<Products><Product/></Products>");
+    // As a scanner or an editor holds it: open for writing, sharing everything.
+    UniqueFile held(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_TRUE(CXmlDocHolder().Load(path.c_str()));
 }
 
 TEST(XmlLayerSafety, PrologsTheParserMightReadDifferentlyAreRefused) {
