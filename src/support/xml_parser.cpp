@@ -187,8 +187,13 @@ bool ParseXmlText(IXMLDOMDocument2* document, BSTR text) {
     return SUCCEEDED(document->loadXML(text, &parsed)) && parsed != VARIANT_FALSE;
 }
 
-XmlFileLoad LoadXmlFile(IXMLDOMDocument2* document, const wchar_t* path) {
-    if (!document || !path) return XmlFileLoad::kUnreadable;
+namespace {
+
+// A stream over the bytes of the file at path, unless it can't be read or its
+// prolog is refused. The stream keeps a copy of its own, and the bytes read
+// are let go before the caller parses: a large catalogue is held once, not
+// twice, while the parser builds its document.
+XmlFileLoad OpenXmlFileStream(const wchar_t* path, ComPtr<IStream>& stream) {
     std::optional<std::string> bytes;
     try {
         bytes = ReadFileBytes(path, kXmlFileLimit);
@@ -196,11 +201,18 @@ XmlFileLoad LoadXmlFile(IXMLDOMDocument2* document, const wchar_t* path) {
     }
     if (!bytes) return XmlFileLoad::kUnreadable;
     if (BytesPrologRefused(*bytes)) return XmlFileLoad::kPrologRefused;
-    // The stream keeps a copy of its own; the parser detects the encoding from
-    // the bytes as it would from the file.
-    ComPtr<IStream> stream(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes->data()),
-                                             static_cast<UINT>(bytes->size())));
-    if (!stream) return XmlFileLoad::kUnreadable;
+    stream = ComPtr<IStream>(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes->data()), static_cast<UINT>(bytes->size())));
+    return stream ? XmlFileLoad::kLoaded : XmlFileLoad::kUnreadable;
+}
+
+}  // namespace
+
+XmlFileLoad LoadXmlFile(IXMLDOMDocument2* document, const wchar_t* path) {
+    if (!document || !path) return XmlFileLoad::kUnreadable;
+    ComPtr<IStream> stream;
+    const XmlFileLoad opened = OpenXmlFileStream(path, stream);
+    if (opened != XmlFileLoad::kLoaded) return opened;
+    // The parser detects the encoding from the bytes as it would from the file.
     VARIANT source;
     VariantInit(&source);
     V_VT(&source) = VT_UNKNOWN;
