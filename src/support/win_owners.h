@@ -1,8 +1,9 @@
 #pragma once
 // Scope owners for Win32 handles: kernel handles, files, searches, registry
-// keys, modules, thread-local storage slots. Move-only; the destructor closes what is held. A Traits type
-// names the Handle type, its "none" value, how to tell a live handle and how
-// to close one, so other handle kinds (internet, crypto) plug in the same way.
+// keys, modules, thread-local storage slots. Move-only; the destructor closes
+// what is held. A Traits type names the Handle type, its "none" value, how to
+// tell a live handle and how to close one, so other handle kinds (internet,
+// crypto) plug in the same way.
 #include <windows.h>
 
 #include <utility>
