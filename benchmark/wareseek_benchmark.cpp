@@ -19,6 +19,7 @@
 
 #include "baselines.h"
 #include "generated_catalogue.h"
+#include "heap_use.h"
 #include "process_memory.h"
 #include "test_files.h"
 #include "wareseek/plugin_api.h"
@@ -82,7 +83,7 @@ double MedianMs(int rounds, const std::function<void()>& work) {
 int Speed(const std::vector<GeneratedProduct>& products, int rounds) {
     BenchModule module(products);
     if (!module.Object()) return 1;
-    const double parse = MedianMs(rounds, [&] { OneWalkParse(module.Catalogue()); });
+    const double parse = MedianMs(rounds, [&] { OneWalkParse(module.Catalogue().c_str()); });
     const double bare = MedianMs(rounds, [&] { BareDetection(products); });
     const double load = MedianMs(rounds, [&] { module.Register(); });
     const double query = MedianMs(rounds, [&] { module.Query(); });
@@ -93,7 +94,7 @@ int Speed(const std::vector<GeneratedProduct>& products, int rounds) {
 
 int PeakParse(const std::vector<GeneratedProduct>& products) {
     BenchModule module(products);  // the same files and loaded module as a load has
-    if (!module.Object() || OneWalkParse(module.Catalogue()) < 0) return 1;
+    if (!module.Object() || OneWalkParse(module.Catalogue().c_str()) < 0) return 1;
     std::printf("peak=%zu\n", PeakWorkingSet());
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <thread>
 
+#include "heap_use.h"
 #include "process_memory.h"
 #include "staged_module.h"
 #include "test_registry.h"
