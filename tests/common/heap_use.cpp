@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
 namespace {
 
 // Holds a heap's lock for a walk.
@@ -20,6 +24,27 @@ private:
     bool m_locked;
 };
 
+// Blocks up to the low-fragmentation front end's largest size, enough of each
+// at once that a size gets its groups.
+constexpr size_t kLargestPrimedSize = 16 * 1024;
+constexpr int kBlocksPerSize = 24;
+
+void PrimeOnThisThread() {
+    std::vector<void*> fromRuntime(kBlocksPerSize);
+    std::vector<void*> fromProcessHeap(kBlocksPerSize);
+    const HANDLE processHeap = GetProcessHeap();
+    for (size_t size = 8; size <= kLargestPrimedSize; size += 8) {
+        for (int i = 0; i < kBlocksPerSize; ++i) {
+            fromRuntime[i] = std::malloc(size);
+            fromProcessHeap[i] = HeapAlloc(processHeap, 0, size);
+        }
+        for (int i = 0; i < kBlocksPerSize; ++i) {
+            std::free(fromRuntime[i]);
+            if (fromProcessHeap[i]) HeapFree(processHeap, 0, fromProcessHeap[i]);
+        }
+    }
+}
+
 }  // namespace
 
 size_t HeapBytesInUse(void) {
@@ -35,4 +60,10 @@ size_t HeapBytesInUse(void) {
         }
     }
     return total;
+}
+
+void PrimeHeapBlockGroups(int threads) {
+    std::vector<std::thread> running;
+    for (int i = 0; i < threads; ++i) running.emplace_back(PrimeOnThisThread);
+    for (std::thread& thread : running) thread.join();
 }
