@@ -1,49 +1,15 @@
 #include "baselines.h"
 
 #include <windows.h>
-#include <msxml2.h>
 #include <psapi.h>
 #include <shlwapi.h>
 #include <wtsapi32.h>
 
 #include <map>
 
-#include "support/com_apartment.h"
-#include "support/com_owners.h"
 #include "support/win_owners.h"
-#include "support/xml_parser.h"
 
 namespace {
-
-long WalkNode(IXMLDOMNode* node) {
-    long values = 0;
-    ComString text;
-    node->get_nodeName(text.Receive());
-    ++values;
-    DOMNodeType type = NODE_INVALID;
-    node->get_nodeType(&type);
-    if (type == NODE_TEXT) {
-        node->get_text(text.Receive());
-        return values + 1;
-    }
-    ComPtr<IXMLDOMNamedNodeMap> attributes;
-    if (SUCCEEDED(node->get_attributes(attributes.Receive())) && attributes) {
-        ComPtr<IXMLDOMNode> attribute;
-        while (attributes->nextNode(attribute.Receive()) == S_OK && attribute) {
-            attribute->get_text(text.Receive());
-            ++values;
-        }
-    }
-    ComPtr<IXMLDOMNode> child;
-    node->get_firstChild(child.Receive());
-    while (child) {
-        values += WalkNode(child.Get());
-        ComPtr<IXMLDOMNode> next;
-        child->get_nextSibling(next.Receive());
-        child = std::move(next);
-    }
-    return values;
-}
 
 bool RegistryMethodFinds(const GeneratedMethod& method) {
     const HKEY root = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(wcstoul(method.rootKey.c_str(), nullptr, 16)));
@@ -106,19 +72,6 @@ private:
 };
 
 }  // namespace
-
-long OneWalkParse(const std::wstring& path) {
-    ComApartment apartment;
-    ComPtr<IXMLDOMDocument2> document;
-    if (!CreateXmlDocument(kDomDocumentClass, document)) return -1;
-    ComVariant location;
-    ComVariant::SetString(location.Ref(), path.c_str());
-    VARIANT_BOOL loaded = VARIANT_FALSE;
-    if (FAILED(document->load(location.Ref(), &loaded)) || loaded == VARIANT_FALSE) return -1;
-    ComPtr<IXMLDOMElement> root;
-    if (FAILED(document->get_documentElement(root.Receive())) || !root) return -1;
-    return WalkNode(root.Get());
-}
 
 int BareDetection(const std::vector<GeneratedProduct>& products) {
     Processes processes;

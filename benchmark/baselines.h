@@ -4,12 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "bare_platform.h"
 #include "generated_catalogue.h"
-
-// Loads the file into one MSXML document (set up as the module sets up its
-// documents) and walks it once, reading every name, attribute and text.
-// Returns the number of values read, or -1 when the file does not load.
-long OneWalkParse(const std::wstring& path);
 
 // The registry reads, file tests and the one process list that detecting the
 // products needs, each product's methods in order until one finds it. Returns

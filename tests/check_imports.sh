@@ -13,6 +13,13 @@ shift
 allowed='^(advapi32|kernel32|msvcrt|ole32|oleaut32|shell32|shlwapi|user32|wtsapi32|psapi|wininet|ws2_32|crypt32|version)\.dll$'
 status=0
 for binary in "$@"; do
+  # The reads below run in process substitutions, where a failing objdump
+  # would go unnoticed and the binary pass unchecked.
+  if ! "$objdump" -p "$binary" >/dev/null; then
+    echo "$(basename "$binary"): $objdump cannot read it"
+    status=1
+    continue
+  fi
   while read -r name; do
     if ! echo "$name" | tr 'A-Z' 'a-z' | grep -Eq "$allowed"; then
       echo "$(basename "$binary") imports $name, which is not a Windows system DLL"

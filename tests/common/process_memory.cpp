@@ -19,21 +19,6 @@ std::size_t FreeTlsSlots() {
     return taken.size();
 }
 
-std::size_t HeapBytesInUse() {
-    HANDLE heaps[256];
-    const DWORD count = GetProcessHeaps(256, heaps);
-    std::size_t total = 0;
-    for (DWORD i = 0; i < count && i < 256; ++i) {
-        if (!HeapLock(heaps[i])) continue;
-        PROCESS_HEAP_ENTRY entry = {};
-        while (HeapWalk(heaps[i], &entry)) {
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
-        }
-        HeapUnlock(heaps[i]);
-    }
-    return total;
-}
-
 namespace {
 
 // The system handle list (information class 16) as both Windows and Wine give

@@ -1,14 +1,10 @@
 #pragma once
-// Memory figures, the handle count and the free thread-local storage slots
-// of the running process.
+// The peak working set, the handle count and the free thread-local storage
+// slots of the running process (heap use is in heap_use.h).
 #include <cstddef>
 
 // The most memory the process has had resident so far.
 std::size_t PeakWorkingSet();
-
-// Bytes in use in all of the process's heaps. Under Wine the private-bytes
-// counter always reads 0, so growth is measured by walking the heaps instead.
-std::size_t HeapBytesInUse();
 
 // Handles the process has open. Under Wine GetProcessHandleCount reads 0, so
 // the system's handle list is counted instead.
