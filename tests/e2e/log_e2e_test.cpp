@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <regex>
 #include <set>
 #include <thread>
@@ -341,6 +342,44 @@ TEST_F(DebugLog, ProbesLogTheirStepsAndProcessesAreListedOncePerPass) {
 
     object->HandleRequest(Request(L"QUERY").c_str());
     EXPECT_EQ(2u, Count(LogLines(), L"progress name=services.exe")) << "every pass takes its own snapshot";
+}
+
+// A catalogue, perhaps fetched over plain http, names its registry root by
+// number. The module opens only the predefined roots that hold installed
+// programs' keys, never a key handle its host happens to hold under that
+// number, nor HKEY_PERFORMANCE_DATA, and logs each refusal.
+TEST_F(DebugLog, OnlyPredefinedRegistryRootsAreOpened) {
+    TempFolder install;
+    WriteBytes(install.Sub(L"app.exe"), "x");
+    const TestRegistryKey held(HKEY_CURRENT_USER, UniqueTestKeyPath(L"held"));
+    const TestRegistryKey sub(HKEY_CURRENT_USER, held.SubKey() + L"\\Sub");
+    sub.SetString(L"InstallDir", install.Path());
+    UniqueRegKey handle;  // a key this process, the module's host, holds open
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, held.SubKey().c_str(), 0, KEY_READ, handle.Receive()));
+    wchar_t number[16] = {};
+    swprintf(number, 16, L"%lX", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(handle.Get())));
+    const struct {
+        const wchar_t* guid;
+        std::wstring rootKey, subKey, value;
+    } cases[] = {
+        {L"held", number, L"Sub", L"InstallDir"},
+        {L"hkcu", L"80000001", sub.SubKey(), L"InstallDir"},  // the same key through its root
+        {L"hkpd", L"80000004", L"", L"Global"},               // the query that loads the counter libraries
+    };
+    std::wstring products;
+    for (const auto& c : cases) {
+        products += std::wstring(L"<Product GUID='") + c.guid + L"' name='" + c.guid +
+                    L"' productType='0'><Detect><Method rootKey='" + c.rootKey + L"' subKey='" + c.subKey +
+                    L"' value='" + c.value + L"' binary='app.exe'/></Detect></Product>";
+    }
+    m_module.WriteOwnCatalogue(products);
+    ASSERT_TRUE(m_module.Load());
+    ObjectHolder object(m_module.NewRegisteredObject());
+    object->HandleRequest(Request(L"QUERY").c_str());
+    ASSERT_EQ(1u, CallbackLog::Calls().size());
+    const std::vector<ListedItem> expected = {{L"held", L"held", 0, 0}, {L"hkcu", L"hkcu", 1, 0}, {L"hkpd", L"hkpd", 0, 0}};
+    EXPECT_EQ(expected, ParseItems(CallbackLog::Calls()[0].response));
+    EXPECT_EQ(2u, Count(LogLines(), L"root refused: not a registry root a catalogue may use"));
 }
 
 TEST_F(DebugLog, FileFoundBesideAMissingOneIsNotLoggedAsFound) {
