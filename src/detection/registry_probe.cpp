@@ -59,7 +59,8 @@ int32_t ProbeBesideMissingFile(const wchar_t* folder, const std::wstring& binary
 RegistryReadOutcome ReadMethodValue(const std::vector<std::wstring>& params, wchar_t* text,
                                     DetectionObserver* observer) {
     const bool view64 = params[kParamBinaryEnvironment] == L"1";
-    const HKEY root = CatalogueRootKey(params[kParamRootKey]);
+    const uint32_t number = RegistryRootAsRead(params[kParamRootKey]);
+    const HKEY root = CatalogueRootKey(number);
     LONG status = ERROR_SUCCESS;
     RegistryReadOutcome read = RegistryReadOutcome::kRootRefused;
     if (root) {
@@ -68,8 +69,7 @@ RegistryReadOutcome ReadMethodValue(const std::vector<std::wstring>& params, wch
         CMLog::GetInstance().Log(L"root refused: not a registry root a catalogue may use");
     }
     if (observer) {
-        const auto asRead = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(RegistryRootAsRead(params[kParamRootKey])));
-        observer->RegistryRead({asRead, view64, read, status, text});
+        observer->RegistryRead({reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(number)), view64, read, status, text});
     }
     return read;
 }

@@ -6,8 +6,7 @@ uint32_t RegistryRootAsRead(const std::wstring& text) {
     return static_cast<uint32_t>(wcstoul(text.c_str(), nullptr, 16));
 }
 
-HKEY CatalogueRootKey(const std::wstring& text) {
-    const uint32_t value = RegistryRootAsRead(text);
+HKEY CatalogueRootKey(uint32_t value) {
     for (const PredefinedRoot& root : kPredefinedRoots) {
         // The predefined handles are negative LONGs widened to pointer size,
         // as the platform headers spell HKEY_LOCAL_MACHINE and the others.

@@ -24,6 +24,6 @@ inline constexpr PredefinedRoot kPredefinedRoots[] = {{0x80000000, L"HKCR", true
 // blanks and a "0x" are skipped and whatever follows the digits is ignored.
 uint32_t RegistryRootAsRead(const std::wstring& text);
 
-// The key handle a rootKey text stands for when a catalogue may use that
-// root; null for any other number.
-HKEY CatalogueRootKey(const std::wstring& text);
+// The key handle of a rootKey number (as RegistryRootAsRead makes it) when a
+// catalogue may use that root; null for any other number.
+HKEY CatalogueRootKey(uint32_t value);

@@ -39,7 +39,14 @@ long WalkNode(IXMLDOMNode* node) {
     return values;
 }
 
-long WalkRoot(IXMLDOMDocument2* document) {
+// Makes a document as the module does, has load fill it, and walks it.
+template <typename Load>
+long LoadAndWalk(Load load) {
+    ComApartment apartment;
+    ComPtr<IXMLDOMDocument2> document;
+    if (!CreateXmlDocument(kDomDocumentClass, document)) return -1;
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    if (FAILED(load(document.Get(), &loaded)) || loaded == VARIANT_FALSE) return -1;
     ComPtr<IXMLDOMElement> root;
     if (FAILED(document->get_documentElement(root.Receive())) || !root) return -1;
     return WalkNode(root.Get());
@@ -50,24 +57,18 @@ long WalkRoot(IXMLDOMDocument2* document) {
 // The module's core, with its string helpers, is not linked into the tests'
 // helpers: strings are made with SysAllocString and handed to their owners.
 long OneWalkParse(const wchar_t* path) {
-    ComApartment apartment;
-    ComPtr<IXMLDOMDocument2> document;
-    if (!CreateXmlDocument(kDomDocumentClass, document)) return -1;
-    ComVariant location;
-    V_BSTR(location.Ptr()) = SysAllocString(path);
-    V_VT(location.Ptr()) = VT_BSTR;
-    VARIANT_BOOL loaded = VARIANT_FALSE;
-    if (FAILED(document->load(location.Ref(), &loaded)) || loaded == VARIANT_FALSE) return -1;
-    return WalkRoot(document.Get());
+    return LoadAndWalk([path](IXMLDOMDocument2* document, VARIANT_BOOL* loaded) {
+        ComVariant location;
+        V_BSTR(location.Ptr()) = SysAllocString(path);
+        V_VT(location.Ptr()) = VT_BSTR;
+        return document->load(location.Ref(), loaded);
+    });
 }
 
 long OneWalkParseText(const wchar_t* text) {
-    ComApartment apartment;
-    ComPtr<IXMLDOMDocument2> document;
-    if (!CreateXmlDocument(kDomDocumentClass, document)) return -1;
-    ComString source;
-    *source.Receive() = SysAllocString(text);
-    VARIANT_BOOL loaded = VARIANT_FALSE;
-    if (FAILED(document->loadXML(source.Get(), &loaded)) || loaded == VARIANT_FALSE) return -1;
-    return WalkRoot(document.Get());
+    return LoadAndWalk([text](IXMLDOMDocument2* document, VARIANT_BOOL* loaded) {
+        ComString source;
+        *source.Receive() = SysAllocString(text);
+        return document->loadXML(source.Get(), loaded);
+    });
 }
