@@ -24,10 +24,10 @@ std::optional<DWORD> Deadline::Remaining() const {
     return static_cast<DWORD>(left.count());
 }
 
-std::optional<std::string> FetchUrl(const std::wstring& url, const FetchLimits& limits, const Deadline& deadline) {
-    if (!deadline.Remaining()) return std::nullopt;
-    if (HasScheme(url, L"http://") || HasScheme(url, L"https://")) return FetchHttp(url, limits, deadline);
-    if (HasScheme(url, L"file:")) return FetchFileUrl(url, limits);
+std::optional<std::string> FetchUrl(const std::wstring& url, Transfer& transfer) {
+    if (!transfer.Going()) return std::nullopt;
+    if (HasScheme(url, L"http://") || HasScheme(url, L"https://")) return FetchHttp(url, transfer);
+    if (HasScheme(url, L"file:")) return FetchFileUrl(url, transfer.limits);
     return std::nullopt;
 }
 

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "transfer_handles.h"
+
 namespace zqd {
 
 struct FetchLimits {
@@ -32,12 +34,27 @@ private:
     std::chrono::steady_clock::time_point end_;
 };
 
+// One download: its limits, the deadline fixed when it starts, and the
+// internet handles it has open, which the thread waiting for it closes when
+// the deadline passes.
+struct Transfer {
+    explicit Transfer(const FetchLimits& fetchLimits) : limits(fetchLimits), deadline(fetchLimits.transferMs) {}
+
+    // False once the deadline has passed or the handles have been closed.
+    bool Going() const { return deadline.Remaining() && !handles.Closed(); }
+
+    const FetchLimits limits;
+    const Deadline deadline;
+    TransferHandles handles;
+};
+
 // The complete content of url, or nothing on any failure (unsupported scheme,
 // network error, status other than 200, truncation, oversize, missing file,
-// deadline passed).
-std::optional<std::string> FetchUrl(const std::wstring& url, const FetchLimits& limits, const Deadline& deadline);
+// too many redirects or one from https to http, refused certificate, deadline
+// passed).
+std::optional<std::string> FetchUrl(const std::wstring& url, Transfer& transfer);
 
-std::optional<std::string> FetchHttp(const std::wstring& url, const FetchLimits& limits, const Deadline& deadline);
+std::optional<std::string> FetchHttp(const std::wstring& url, Transfer& transfer);
 std::optional<std::string> FetchFileUrl(const std::wstring& url, const FetchLimits& limits);
 
 }  // namespace zqd

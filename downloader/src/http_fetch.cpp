@@ -1,4 +1,6 @@
 // http: and https: through WinINet, bypassing the cache in both directions.
+// Redirects are followed here, not by WinINet, so that each hop is held to the
+// deadline and to the rules below.
 #include <windows.h>
 #include <wininet.h>
 
@@ -6,18 +8,13 @@
 #include <initializer_list>
 
 #include "fetch.h"
-#include "support/win_owners.h"
+#include "support/debug_log.h"
 
 namespace zqd {
 namespace {
 
-struct InternetHandleTraits {
-    using Handle = HINTERNET;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle handle) { return handle != nullptr; }
-    static void Close(Handle handle) { InternetCloseHandle(handle); }
-};
-using InternetHandle = UniqueWinHandle<InternetHandleTraits>;
+// A catalogue server has no reason to send a client further than this.
+const int kMaxRedirects = 5;
 
 // Where an http: or https: address points, split as WinINet connects to it.
 struct HttpTarget {
@@ -58,33 +55,45 @@ const wchar_t* OrNull(const std::wstring& text) {
 }
 
 // Sets the given waits on handle to the per-wait time-out, cut to what is left
-// before the deadline; false once it has passed. A handle that refuses an
-// option keeps WinINet's own limit, and the deadline is still checked here.
-bool LimitWaits(HINTERNET handle, std::initializer_list<DWORD> options, DWORD timeoutMs, const Deadline& deadline) {
-    const std::optional<DWORD> remaining = deadline.Remaining();
-    if (!remaining) return false;
-    DWORD limit = std::min(timeoutMs, *remaining);
+// before the deadline; false once it has passed or the transfer's handles
+// have been closed. A handle that refuses an option keeps WinINet's own
+// limit, and the deadline is still checked here.
+bool LimitWaits(HINTERNET handle, std::initializer_list<DWORD> options, const Transfer& transfer) {
+    const std::optional<DWORD> remaining = transfer.deadline.Remaining();
+    if (!remaining || transfer.handles.Closed()) return false;
+    DWORD limit = std::min(transfer.limits.timeoutMs, *remaining);
     for (DWORD option : options) InternetSetOptionW(handle, option, &limit, sizeof limit);
     return true;
 }
 
-// Connects and sends the request, which follows redirects. Its waits are set
-// on the request handle before it is sent: Wine takes them from there at
-// sending and ignores both the session's values and later changes, so the
-// receive time-out set here bounds every wait for this response under Wine.
-InternetHandle SendRequest(HINTERNET connection, const HttpTarget& target, const FetchLimits& limits,
-                           const Deadline& deadline) {
-    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES;
+// One hop's connection and request; the request is closed first.
+struct SentRequest {
+    TransferHandle connection;
+    TransferHandle request;
+};
+
+// Connects and sends the request for one hop. Its waits are set on the
+// request handle before it is sent: Wine takes them from there at sending and
+// ignores both the session's values and later changes, so the receive
+// time-out set here bounds every wait for this response under Wine.
+SentRequest SendRequest(HINTERNET session, const HttpTarget& target, Transfer& transfer) {
+    SentRequest sent;
+    sent.connection = transfer.handles.Adopt(InternetConnectW(session, target.host.c_str(), target.port,
+                                                              OrNull(target.user), OrNull(target.password),
+                                                              INTERNET_SERVICE_HTTP, 0, 0));
+    if (!sent.connection) return SentRequest();
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
+                  INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT;
     if (target.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-    InternetHandle request(
-        HttpOpenRequestW(connection, L"GET", target.object.c_str(), nullptr, nullptr, nullptr, flags, 0));
+    sent.request = transfer.handles.Adopt(
+        HttpOpenRequestW(sent.connection.Get(), L"GET", target.object.c_str(), nullptr, nullptr, nullptr, flags, 0));
     const std::initializer_list<DWORD> waits = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                                                 INTERNET_OPTION_RECEIVE_TIMEOUT};
-    if (!request || !LimitWaits(request.Get(), waits, limits.timeoutMs, deadline) ||
-        !HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0)) {
-        return InternetHandle();
+    if (!sent.request || !LimitWaits(sent.request.Get(), waits, transfer) ||
+        !HttpSendRequestW(sent.request.Get(), nullptr, 0, nullptr, 0)) {
+        return SentRequest();
     }
-    return request;
+    return sent;
 }
 
 std::optional<DWORD> QueryNumber(HINTERNET request, DWORD info) {
@@ -102,12 +111,13 @@ std::optional<DWORD> QueryNumber(HINTERNET request, DWORD info) {
 // wait for the next piece is bounded by the receive time-out. That is re-set
 // before each wait for a WinINet that honours later changes; Wine keeps the
 // one in force when the request was sent.
-std::optional<std::string> ReadBody(HINTERNET request, const FetchLimits& limits, const Deadline& deadline) {
+std::optional<std::string> ReadBody(HINTERNET request, const Transfer& transfer) {
+    const std::size_t maxBytes = transfer.limits.maxBytes;
     std::string body;
     char chunk[64 * 1024];
     for (;;) {
         DWORD available = 0;
-        if (!LimitWaits(request, {INTERNET_OPTION_RECEIVE_TIMEOUT}, limits.timeoutMs, deadline) ||
+        if (!LimitWaits(request, {INTERNET_OPTION_RECEIVE_TIMEOUT}, transfer) ||
             !InternetQueryDataAvailable(request, &available, 0, 0)) {
             return std::nullopt;
         }
@@ -115,31 +125,79 @@ std::optional<std::string> ReadBody(HINTERNET request, const FetchLimits& limits
         DWORD read = 0;
         if (!InternetReadFile(request, chunk, std::min<DWORD>(available, sizeof chunk), &read)) return std::nullopt;
         if (read == 0) return body;
-        if (read > limits.maxBytes - body.size()) return std::nullopt;
+        if (read > maxBytes - body.size()) return std::nullopt;
         body.append(chunk, read);
     }
 }
 
-}  // namespace
-
-std::optional<std::string> FetchHttp(const std::wstring& url, const FetchLimits& limits, const Deadline& deadline) {
-    const std::optional<HttpTarget> target = CrackHttpUrl(url);
-    if (!target) return std::nullopt;
-    InternetHandle session(InternetOpenW(L"Wareseek", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) return std::nullopt;
-    InternetHandle connection(InternetConnectW(session.Get(), target->host.c_str(), target->port, OrNull(target->user),
-                                               OrNull(target->password), INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) return std::nullopt;
-    InternetHandle request = SendRequest(connection.Get(), *target, limits, deadline);
-    if (!request || QueryNumber(request.Get(), HTTP_QUERY_STATUS_CODE) != DWORD{200}) return std::nullopt;
-
-    // A declared length lets an oversize answer be refused before reading it,
-    // and a shorter body than declared means the connection broke.
-    const std::optional<DWORD> declared = QueryNumber(request.Get(), HTTP_QUERY_CONTENT_LENGTH);
-    if (declared && *declared > limits.maxBytes) return std::nullopt;
-    std::optional<std::string> body = ReadBody(request.Get(), limits, deadline);
+// The body of a 200 answer. A declared length lets an oversize answer be
+// refused before reading it, and a shorter body than declared means the
+// connection broke.
+std::optional<std::string> ReadResponse(HINTERNET request, const Transfer& transfer) {
+    const std::optional<DWORD> declared = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH);
+    if (declared && *declared > transfer.limits.maxBytes) return std::nullopt;
+    std::optional<std::string> body = ReadBody(request, transfer);
     if (body && declared && body->size() != *declared) return std::nullopt;
     return body;
+}
+
+bool IsRedirect(DWORD status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// Where a redirect answer points: its Location, resolved against the address
+// that gave it. Nothing without one, or when either does not fit a URL buffer.
+std::optional<std::wstring> RedirectAddress(HINTERNET request, const std::wstring& from) {
+    std::wstring location(INTERNET_MAX_URL_LENGTH, L'\0');
+    DWORD size = static_cast<DWORD>(location.size() * sizeof(wchar_t));
+    if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, &location[0], &size, nullptr)) return std::nullopt;
+    location.resize(size / sizeof(wchar_t));
+    std::wstring combined(INTERNET_MAX_URL_LENGTH, L'\0');
+    DWORD length = static_cast<DWORD>(combined.size());
+    if (!InternetCombineUrlW(from.c_str(), location.c_str(), &combined[0], &length, ICU_NO_ENCODE)) return std::nullopt;
+    combined.resize(length);
+    return combined;
+}
+
+// The next hop's address, or nothing when the redirect may not be followed:
+// from https to plain http would hand the answer to anyone on the path, and
+// any scheme but http and https is refused.
+std::optional<std::wstring> NextAddress(HINTERNET request, const std::wstring& from, INTERNET_SCHEME fromScheme) {
+    const std::optional<std::wstring> next = RedirectAddress(request, from);
+    const std::optional<HttpTarget> target = next ? CrackHttpUrl(*next) : std::nullopt;
+    if (!target) {
+        CMLog::GetInstance().Log(L"redirect refused: no usable http or https address");
+        return std::nullopt;
+    }
+    if (fromScheme == INTERNET_SCHEME_HTTPS && target->scheme != INTERNET_SCHEME_HTTPS) {
+        CMLog::GetInstance().Log(L"redirect refused: from https to http");
+        return std::nullopt;
+    }
+    return next;
+}
+
+}  // namespace
+
+std::optional<std::string> FetchHttp(const std::wstring& url, Transfer& transfer) {
+    const TransferHandle session =
+        transfer.handles.Adopt(InternetOpenW(L"Wareseek", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session) return std::nullopt;
+    std::optional<std::wstring> address = url;
+    for (int redirects = 0;; ++redirects) {
+        const std::optional<HttpTarget> target = CrackHttpUrl(*address);
+        if (!target) return std::nullopt;
+        const SentRequest sent = SendRequest(session.Get(), *target, transfer);
+        const std::optional<DWORD> status = sent.request ? QueryNumber(sent.request.Get(), HTTP_QUERY_STATUS_CODE)
+                                                         : std::nullopt;
+        if (status == DWORD{200}) return ReadResponse(sent.request.Get(), transfer);
+        if (!status || !IsRedirect(*status)) return std::nullopt;
+        if (redirects == kMaxRedirects) {
+            CMLog::GetInstance().Log(L"redirect refused: more than 5 in a row");
+            return std::nullopt;
+        }
+        address = NextAddress(sent.request.Get(), *address, target->scheme);
+        if (!address) return std::nullopt;
+    }
 }
 
 }  // namespace zqd

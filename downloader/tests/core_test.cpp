@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <cstring>
+
 #include "support/file_bytes.h"
 #include "download_request.h"
 #include "downloader.h"
@@ -74,7 +76,8 @@ TEST(Md5, ComparesWithoutCaseButExactly) {
 class FetchTest : public ::testing::Test {
 protected:
     std::optional<std::string> Fetch(const std::wstring& url) const {
-        return zqd::FetchUrl(url, limits, zqd::Deadline(limits.transferMs));
+        zqd::Transfer transfer(limits);
+        return zqd::FetchUrl(url, transfer);
     }
 
     zqd_test::TempFolder folder;
@@ -143,6 +146,53 @@ TEST(DownloadToFile, GivesUpWhenTheWholeTransferLimitPasses) {
     for (const char* cut : {"/slow.xml", "/late.xml"}) {
         EXPECT_EQ(server.FinishedCount(cut), 0) << cut << ": a wait lasted until the server was done";
     }
+}
+
+CannedResponse Redirect(const std::string& location, std::chrono::milliseconds delay = {}) {
+    return CannedResponse{302, "", delay, "Location: " + location + "\r\n"};
+}
+
+// Servers that would hold a download without end: each is cut off by the
+// whole-download deadline or the redirect limit, leaves the old file, and
+// where time is left the next address is tried. The waiting thread returns
+// at the deadline, though under Wine the worker's pending call goes on.
+TEST(DownloadToFile, NoServerHoldsTheCallerPastTheDeadline) {
+    using std::chrono::milliseconds;
+    const zqd::FetchLimits limits{1024, 15000, 2000};
+    HttpTestServer server;
+    CannedResponse byteByByte{200, std::string(40, 'x'), {}, "", milliseconds(100)};
+    byteByByte.trickleHead = true;
+    server.Serve("/head.xml", byteByByte);
+    server.Serve("/loop", Redirect("/loop"));
+    for (int hop = 1; hop <= 5; ++hop) {
+        const std::string next = hop < 5 ? "/hop" + std::to_string(hop + 1) : "/fast.xml";
+        server.Serve("/hop" + std::to_string(hop), Redirect(next));
+        server.Serve("/slow" + std::to_string(hop), Redirect("/slow" + std::to_string(hop + 1), milliseconds(900)));
+    }
+    server.Serve("/fast.xml", 200, "fresh");
+    ASSERT_TRUE(server.Start());
+    const struct {
+        const char* first;
+        bool nextTried;
+    } cases[] = {{"/head.xml", false}, {"/loop", true}, {"/slow1", false}};
+    zqd_test::TempFolder folder;
+    const std::wstring target = folder.Sub(L"target.xml");
+    for (const auto& hostile : cases) {
+        zqd_test::WriteBytes(target, "old");
+        const auto start = std::chrono::steady_clock::now();
+        const bool written = zqd::DownloadToFile(
+            {target, L"", {server.Url(std::wstring(hostile.first, hostile.first + std::strlen(hostile.first))),
+                           server.Url(L"/fast.xml")}},
+            limits);
+        const auto took = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
+        EXPECT_LT(took.count(), limits.transferMs + 500) << hostile.first;
+        EXPECT_EQ(written, hostile.nextTried) << hostile.first;
+        EXPECT_EQ(zqd_test::ReadBytes(target), hostile.nextTried ? "fresh" : "old") << hostile.first;
+    }
+    EXPECT_EQ(server.RequestCount("/loop"), 6) << "five redirects followed, no more";
+    EXPECT_TRUE(zqd::DownloadToFile({target, L"", {server.Url(L"/hop1")}}, limits)) << "five redirects are fine";
+    server.Stop();
+    EXPECT_EQ(server.FinishedCount("/head.xml"), 0);
 }
 
 class ReplaceFileTest : public ::testing::Test {

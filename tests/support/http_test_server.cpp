@@ -60,6 +60,7 @@ const char* ReasonPhrase(int status) {
         case 200: return "OK";
         case 301: return "Moved Permanently";
         case 302: return "Found";
+        case 307: return "Temporary Redirect";
         case 400: return "Bad Request";
         case 403: return "Forbidden";
         case 404: return "Not Found";
@@ -155,17 +156,22 @@ struct HttpTestServer::State {
         return route != routes.end() ? route->second : StatusOnly(404);
     }
 
-    // False when the client went away, Stop() cut a trickle short or the
-    // response is to be cut.
+    // Sends data whole, or a byte at a time with a pause before each; false
+    // when the client went away or Stop() cut the trickle short.
+    bool Send(SOCKET client, const std::string& data, std::chrono::milliseconds trickle) {
+        if (trickle.count() == 0) return SendAll(client, data);
+        for (char byte : data) {
+            if (!Pause(trickle) || !SendAll(client, std::string(1, byte))) return false;
+        }
+        return true;
+    }
+
+    // False when the body did not go out in full or the response is to be cut.
     bool SendBody(SOCKET client, const CannedResponse& response) {
         const bool cut = response.cutAfter >= 0 && static_cast<std::size_t>(response.cutAfter) < response.body.size();
         const std::string body =
             cut ? response.body.substr(0, static_cast<std::size_t>(response.cutAfter)) : response.body;
-        if (response.trickle.count() == 0) return SendAll(client, body) && !cut;
-        for (char byte : body) {
-            if (!Pause(response.trickle) || !SendAll(client, std::string(1, byte))) return false;
-        }
-        return !cut;
+        return Send(client, body, response.trickle) && !cut;
     }
 
     void Handle(Socket client) {
@@ -176,7 +182,8 @@ struct HttpTestServer::State {
         const std::string target = GetTarget(ReadRequestHead(client.Get()));
         const std::shared_ptr<const CannedResponse> response = Answer(target);
         if (response->delay.count() > 0 && !Pause(response->delay)) return;
-        if (SendAll(client.Get(), ResponseHead(*response)) && SendBody(client.Get(), *response)) {
+        const auto headTrickle = response->trickleHead ? response->trickle : std::chrono::milliseconds(0);
+        if (Send(client.Get(), ResponseHead(*response), headTrickle) && SendBody(client.Get(), *response)) {
             std::lock_guard<std::mutex> lock(mutex);
             finished.push_back(target);
         }

@@ -23,6 +23,8 @@ struct CannedResponse {
                                          // always sent, Content-Length too unless given here
     // When set, the body goes out a byte at a time, with this pause before each.
     std::chrono::milliseconds trickle{0};
+    // With trickle, the head goes out that way too.
+    bool trickleHead = false;
     // Without Content-Length the body ends where the connection is closed.
     bool sendLength = true;
     // When not negative, the connection is closed after this many body bytes.
