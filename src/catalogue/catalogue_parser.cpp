@@ -84,23 +84,25 @@ std::wstring CataloguePathIn(std::wstring folder) {
     return folder;
 }
 
-bool ProductManager::LoadCatalogue() {
+bool ProductManager::LoadCatalogue(int* productElements) {
     const std::wstring path = CataloguePath();
     if (path.empty()) {
         Clear();
         return false;
     }
-    return LoadCatalogueFile(path);
+    return LoadCatalogueFile(path, productElements);
 }
 
-bool ProductManager::LoadCatalogueFile(const std::wstring& path) {
+bool ProductManager::LoadCatalogueFile(const std::wstring& path, int* productElements) {
     Clear();
+    if (productElements) *productElements = 0;
     if (_waccess(path.c_str(), 0) != 0) return false;
     CXmlDocHolder document;
     if (!document.Load(path.c_str())) return false;
     CXmlNodeWrapper root(document.GetRootNode());
     CXmlNodeListWrapper products(root.SelectNodes(L"./Product"));
     const int count = products.GetCount();
+    if (productElements) *productElements = count;
     try {
         for (int i = 0; i < count; ++i) {
             CXmlNodeWrapper product(products.GetNode(i));

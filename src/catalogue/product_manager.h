@@ -43,10 +43,12 @@ public:
     ProductRecord* GetNextProduct(ProductPosition& position, uint32_t& group);
 
     // Rebuilds the catalogue from the file beside the module chosen by
-    // g_bIsWow64; false when the file is missing or does not load.
-    bool LoadCatalogue();
+    // g_bIsWow64; false when the file is missing or does not load. When
+    // productElements is given it receives the number of "Product" children
+    // of the root, read or skipped.
+    bool LoadCatalogue(int* productElements = nullptr);
     // The same from an explicit file path.
-    bool LoadCatalogueFile(const std::wstring& path);
+    bool LoadCatalogueFile(const std::wstring& path, int* productElements = nullptr);
 
     // Re-reads the catalogue, first having a fresh copy downloaded when asked.
     void RefreshCatalogue(int download);

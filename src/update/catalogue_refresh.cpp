@@ -7,14 +7,29 @@
 
 namespace {
 
+const wchar_t* OutcomeText(CatalogueBackup::Outcome outcome) {
+    switch (outcome) {
+        case CatalogueBackup::Outcome::kRestored: return L"the previous file is restored";
+        case CatalogueBackup::Outcome::kNewerKept: return L"a newer file written meanwhile is kept";
+        case CatalogueBackup::Outcome::kFailed: break;
+    }
+    return L"the previous file could not be restored";
+}
+
 // Has a fresh catalogue downloaded and, when that succeeds, loads it. A
-// downloaded file that does not load gives the old file back, which the
-// caller then loads. True when the catalogue was loaded here.
+// downloaded file counts as a catalogue only when it loads and its root has a
+// "Product" child: a well-formed page from a captive portal has none. Any
+// other file gives the old one back. True when the catalogue was loaded
+// here; otherwise the caller loads whatever the file on disk now is.
 bool DownloadAndLoad(ProductManager& manager) {
-    const CatalogueBackup backup(CataloguePath());
+    CatalogueBackup backup(CataloguePath());
     if (!DownloadCatalogue(manager.hostParam)) return false;
-    if (manager.LoadCatalogue() || !backup.Restore()) return true;
-    CMLog::GetInstance().Log(L"downloaded catalogue does not load: the previous file is restored");
+    backup.NoteDownloaded();
+    int products = 0;
+    const bool loaded = manager.LoadCatalogue(&products);
+    if (loaded && products > 0) return true;
+    CMLog::GetInstance().Log(L"downloaded catalogue %s: %s", loaded ? L"has no Product element" : L"does not load",
+                             OutcomeText(backup.Restore()));
     return false;
 }
 

@@ -21,6 +21,8 @@ protected:
         m_server.Serve("/broken.xml", 500, "server error");
         m_server.Serve("/portal.xml", 200, "<!DOCTYPE html><html><body>Sign in<br></body></html>");
         m_server.Serve("/portal-xhtml.xml", 200, "<html><body>Sign in<br></body></html>");
+        m_server.Serve("/portal-wellformed.xml", 200, "<html><body>Sign in<br/></body></html>");
+        m_server.Serve("/no-products.xml", 200, "<Products/>");
         ASSERT_TRUE(m_server.Start());
         m_module.WriteOwnCatalogue(L"<Product GUID='old' name='old' productType='2'/>");
     }
@@ -77,7 +79,8 @@ TEST_F(DownloadThroughModule, FailedDownloadsKeepTheCatalogueAlreadyThere) {
 }
 
 // The old file is the sample catalogue (staged from samples/ProductCfg), as
-// large as a real one.
+// large as a real one. A captive portal's page, well-formed or not, and a
+// root without a Product element are no catalogue.
 TEST_F(DownloadThroughModule, ADownloadThatDoesNotLoadGivesTheOldFileBack) {
     m_module.InstallDownloader(Downloader());
     const std::wstring catalogue = m_module.ProductCfg(StagedModule::OwnCatalogueName());
@@ -86,12 +89,13 @@ TEST_F(DownloadThroughModule, ADownloadThatDoesNotLoadGivesTheOldFileBack) {
     ObjectHolder object(m_module.NewRegisteredObject());
     const std::vector<std::wstring> listed = QueryWith(object.Get(), L"0");
     ASSERT_GT(listed.size(), 1u);
-    for (const wchar_t* page : {L"/portal.xml", L"/portal-xhtml.xml"}) {
+    const wchar_t* pages[] = {L"/portal.xml", L"/portal-xhtml.xml", L"/portal-wellformed.xml", L"/no-products.xml"};
+    for (const wchar_t* page : pages) {
         PointAt(page, page);
         EXPECT_EQ(listed, QueryWith(object.Get(), L"1")) << ToUtf8(page);
         EXPECT_TRUE(before == ReadBytes(catalogue)) << ToUtf8(page);
     }
-    EXPECT_EQ(2u, m_server.Requests().size());
+    EXPECT_EQ(4u, m_server.Requests().size());
     DeleteFileW(catalogue.c_str());
     EXPECT_TRUE(QueryWith(object.Get(), L"1").empty());
     EXPECT_FALSE(FileExists(catalogue)) << "no file before, none after";

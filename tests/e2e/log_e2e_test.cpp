@@ -406,6 +406,38 @@ TEST_F(DebugLog, FileFoundBesideAMissingOneIsNotLoggedAsFound) {
     EXPECT_EQ(expected, messages);
 }
 
+// A downloaded sign-in page goes back for the old file, and the log says
+// why. When a scanner holds the file so that it cannot be replaced, the log
+// says that too, and the answer comes from what is on disk.
+TEST_F(DebugLog, ADownloadThatIsNoCatalogueSaysWhetherTheOldFileCameBack) {
+    m_module.InstallDownloader(ProgramFolder() + L"\\wareseek_recording_download.dll");
+    WriteBytes(m_module.Folder() + L"\\download_answer.xml", "<html><body>Sign in<br/></body></html>");
+    m_module.WriteOwnCatalogue(L"<Product GUID='old' name='old' productType='2'/>");
+    const std::wstring catalogue = m_module.ProductCfg(StagedModule::OwnCatalogueName());
+    ASSERT_TRUE(m_module.Load());
+    ObjectHolder object(m_module.NewRegisteredObject());
+    const struct {
+        bool held;
+        const wchar_t* line;
+        size_t listed;
+    } cases[] = {
+        {false, L"downloaded catalogue has no Product element: the previous file is restored", 1},
+        {true, L"downloaded catalogue has no Product element: the previous file could not be restored", 0},
+    };
+    for (const auto& c : cases) {
+        UniqueFile scanner;
+        if (c.held) {
+            scanner.Reset(CreateFileW(catalogue.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        }
+        CallbackLog::Reset();
+        object->HandleRequest(Request(L"QUERY", L"1").c_str());
+        ASSERT_EQ(1u, CallbackLog::Calls().size());
+        EXPECT_EQ(c.listed, ParseItems(CallbackLog::Calls()[0].response).size()) << ToUtf8(c.line);
+        EXPECT_EQ(1u, Count(LogLines(), c.line));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
