@@ -1,6 +1,9 @@
 // DownloadPackage as the host calls it: through the built zqdownload.dll.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+
 #include "http_test_server.h"
 #include "test_support.h"
 
@@ -164,6 +167,37 @@ TEST_F(DownloadPackageTest, RejectsUnusableRequests) {
     EXPECT_EQ(module.Download(nullptr), 0);
     EXPECT_TRUE(server.Requests().empty());
     EXPECT_TRUE(folder.Names().empty());
+}
+
+// The shipped limits against a server that sends its head a byte every half
+// second, as long as it likes: the caller gets its thread back at the 60-second
+// deadline. Wine cannot end the worker's pending call, so the worker keeps the
+// module loaded until the server gives up; the caller may unload it at once.
+TEST(DownloadPackageDeadline, ASlowHeadGivesTheCallerBackAtSixtySeconds) {
+    using namespace std::chrono;
+    HttpTestServer server;
+    CannedResponse slow{200, kCatalogue, {}, "X-Padding: " + std::string(400, 'x') + "\r\n", milliseconds(500)};
+    slow.trickleHead = true;
+    server.Serve("/slow-head.xml", slow);
+    ASSERT_TRUE(server.Start());
+    zqd_test::TempFolder folder;
+    const std::wstring target = folder.Sub(L"SMBPlugins_x86.xml");
+    zqd_test::WriteBytes(target, kOldCatalogue);
+    const auto start = steady_clock::now();
+    {
+        zqd_test::DownloadModule module;
+        ASSERT_TRUE(module.Loaded());
+        EXPECT_EQ(module.Download(RequestDocument(target, L"", {server.Url(L"/slow-head.xml")}).c_str()), 0);
+    }
+    const auto took = duration_cast<milliseconds>(steady_clock::now() - start).count();
+    std::printf("returned after %lld ms\n", static_cast<long long>(took));
+    EXPECT_GE(took, 60000);
+    EXPECT_LT(took, 61000);
+    EXPECT_EQ(ReadBytes(target), kOldCatalogue);
+    server.Stop();  // ends the worker's call, under Wine too
+    const std::wstring path = StageFolder() + L"\\zqdownload.dll";
+    for (int wait = 0; wait < 100 && GetModuleHandleW(path.c_str()); ++wait) Sleep(100);
+    EXPECT_EQ(GetModuleHandleW(path.c_str()), nullptr) << "the worker gives its reference back";
 }
 
 }  // namespace
