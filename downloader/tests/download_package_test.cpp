@@ -190,12 +190,13 @@ TEST(DownloadPackageDeadline, ASlowHeadGivesTheCallerBackAtSixtySeconds) {
         EXPECT_EQ(module.Download(RequestDocument(target, L"", {server.Url(L"/slow-head.xml")}).c_str()), 0);
     }
     const auto took = duration_cast<milliseconds>(steady_clock::now() - start).count();
-    std::printf("returned after %lld ms\n", static_cast<long long>(took));
+    const std::wstring path = StageFolder() + L"\\zqdownload.dll";
+    std::printf("returned after %lld ms; the worker %s\n", static_cast<long long>(took),
+                GetModuleHandleW(path.c_str()) ? "is still in its call" : "has ended");
     EXPECT_GE(took, 60000);
     EXPECT_LT(took, 61000);
     EXPECT_EQ(ReadBytes(target), kOldCatalogue);
     server.Stop();  // ends the worker's call, under Wine too
-    const std::wstring path = StageFolder() + L"\\zqdownload.dll";
     for (int wait = 0; wait < 100 && GetModuleHandleW(path.c_str()); ++wait) Sleep(100);
     EXPECT_EQ(GetModuleHandleW(path.c_str()), nullptr) << "the worker gives its reference back";
 }
