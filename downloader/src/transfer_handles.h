@@ -39,6 +39,8 @@ private:
 // adopts nothing more: a handle opened afterwards is closed straight away.
 // Each handle is closed exactly once, by whichever side comes first, so a
 // handle value the system has since given to someone else is never closed.
+// The worker checks Closed() before each wait (LimitWaits), so only a call it
+// was about to make in that instant can meet a closed handle; it then fails.
 class TransferHandles {
 public:
     TransferHandles() = default;
