@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "fetch.h"
+#include "server_certificate.h"
 #include "support/win_owners.h"
 
 namespace zqd {
@@ -80,8 +81,13 @@ InternetHandle SendRequest(HINTERNET connection, const HttpTarget& target, const
         HttpOpenRequestW(connection, L"GET", target.object.c_str(), nullptr, nullptr, nullptr, flags, 0));
     const std::initializer_list<DWORD> waits = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                                                 INTERNET_OPTION_RECEIVE_TIMEOUT};
-    if (!request || !LimitWaits(request.Get(), waits, limits.timeoutMs, deadline) ||
-        !HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0)) {
+    if (!request || !LimitWaits(request.Get(), waits, limits.timeoutMs, deadline)) return InternetHandle();
+    if (!HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0)) {
+        LogCertificateFailure(GetLastError());
+        return InternetHandle();
+    }
+    // WinINet checked the certificate while connecting; the module checks it again.
+    if (target.scheme == INTERNET_SCHEME_HTTPS && !ServerCertificateAccepted(request.Get(), target.host)) {
         return InternetHandle();
     }
     return request;
