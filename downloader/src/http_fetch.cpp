@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "fetch.h"
+#include "server_certificate.h"
 #include "support/debug_log.h"
 
 namespace zqd {
@@ -89,8 +90,13 @@ SentRequest SendRequest(HINTERNET session, const HttpTarget& target, Transfer& t
         HttpOpenRequestW(sent.connection.Get(), L"GET", target.object.c_str(), nullptr, nullptr, nullptr, flags, 0));
     const std::initializer_list<DWORD> waits = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                                                 INTERNET_OPTION_RECEIVE_TIMEOUT};
-    if (!sent.request || !LimitWaits(sent.request.Get(), waits, transfer) ||
-        !HttpSendRequestW(sent.request.Get(), nullptr, 0, nullptr, 0)) {
+    if (!sent.request || !LimitWaits(sent.request.Get(), waits, transfer)) return SentRequest();
+    if (!HttpSendRequestW(sent.request.Get(), nullptr, 0, nullptr, 0)) {
+        LogCertificateFailure(GetLastError());
+        return SentRequest();
+    }
+    // WinINet checked the certificate while connecting; the module checks it again.
+    if (target.scheme == INTERNET_SCHEME_HTTPS && !ServerCertificateAccepted(sent.request.Get(), target.host)) {
         return SentRequest();
     }
     return sent;
