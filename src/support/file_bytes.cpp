@@ -9,12 +9,16 @@
 
 namespace {
 
-// Deletes the file it names unless Keep() was called.
+// Deletes the file it names unless Keep() was called, leaving the thread's
+// last-error code as the failure that led here set it.
 class TempFile {
 public:
     explicit TempFile(std::wstring path) : path_(std::move(path)) {}
     ~TempFile() {
-        if (!path_.empty()) DeleteFileW(path_.c_str());
+        if (path_.empty()) return;
+        const DWORD error = GetLastError();
+        DeleteFileW(path_.c_str());
+        SetLastError(error);
     }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;

@@ -11,7 +11,8 @@
 std::optional<std::string> ReadFileBytes(const std::wstring& path, std::size_t maxBytes);
 
 // Writes bytes to a temporary file beside target, then moves it over target.
-// On failure target is untouched and the temporary file is gone.
+// On failure target is untouched, the temporary file is gone and the thread's
+// last-error code says why.
 bool ReplaceFileAtomically(const std::wstring& target, const std::string& bytes);
 
 // The same, but only when target does not exist yet: the file appears with its

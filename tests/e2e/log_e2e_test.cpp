@@ -10,6 +10,7 @@
 #include <set>
 #include <thread>
 
+#include "http_test_server.h"
 #include "staged_module.h"
 #include "support/debug_log.h"
 #include "support/win_owners.h"
@@ -436,6 +437,31 @@ TEST_F(DebugLog, ADownloadThatIsNoCatalogueSaysWhetherTheOldFileCameBack) {
         EXPECT_EQ(c.listed, ParseItems(CallbackLog::Calls()[0].response).size()) << ToUtf8(c.line);
         EXPECT_EQ(1u, Count(LogLines(), c.line));
     }
+}
+
+// A fetched catalogue that cannot be put in place (on Windows, most often a
+// standard-user host under Program Files) is logged with the reason.
+TEST_F(DebugLog, ACatalogueThatCannotBeSavedIsLoggedWithTheReason) {
+    HttpTestServer server;
+    server.Serve("/catalogue.xml", 200, "<Products><Product GUID='new' productType='2'/></Products>");
+    ASSERT_TRUE(server.Start());
+    m_module.InstallDownloader(StageFolder() + L"\\zqdownload.dll");
+    m_module.WriteIni(L"[SMPPluginsCfg]\r\nfile32_url=" + server.Url(L"/catalogue.xml") + L"\r\nfile64_url=" +
+                      server.Url(L"/catalogue.xml") + L"\r\n");
+    m_module.WriteOwnCatalogue(L"<Product GUID='old' name='old' productType='2'/>");
+    const std::wstring catalogue = m_module.ProductCfg(StagedModule::OwnCatalogueName());
+    const UniqueFile scanner(CreateFileW(catalogue.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(m_module.Load());
+    ObjectHolder object(m_module.NewRegisteredObject());
+    object->HandleRequest(Request(L"QUERY", L"1").c_str());
+    size_t saved = 0;
+    for (const std::wstring& line : LogLines()) {
+        const std::wstring message = MessageOf(line);
+        saved += message.rfind(L"download not saved to " + catalogue + L": ", 0) == 0;
+    }
+    EXPECT_EQ(1u, saved);
+    EXPECT_EQ(1u, Count(LogLines(), L"SMBPlugins.xml下载失败"));
 }
 
 }  // namespace
