@@ -4,6 +4,7 @@
 #include "support/wow64.h"
 #include "update/catalogue_backup.h"
 #include "update/catalogue_download.h"
+#include "update/virtual_store.h"
 
 namespace {
 
@@ -16,14 +17,26 @@ const wchar_t* OutcomeText(CatalogueBackup::Outcome outcome) {
     return L"the previous file could not be restored";
 }
 
+// A host that Windows virtualises has replaced only its own copy of the
+// catalogue, which no other user or process reads.
+void LogPerUserCopy(const std::wstring& path) {
+    const std::wstring copy = VirtualStoreCopy(path);
+    if (copy.empty()) return;
+    CMLog::GetInstance().Log(L"catalogue saved for this user only, in %s: the host runs without administrator "
+                             L"rights and without a manifest",
+                             copy.c_str());
+}
+
 // Has a fresh catalogue downloaded and, when that succeeds, loads it. A
 // downloaded file counts as a catalogue only when it loads and its root has a
 // "Product" child: a well-formed page from a captive portal has none. Any
 // other file gives the old one back. True when the catalogue was loaded
 // here; otherwise the caller loads whatever the file on disk now is.
 bool DownloadAndLoad(ProductManager& manager) {
-    CatalogueBackup backup(CataloguePath());
+    const std::wstring path = CataloguePath();
+    CatalogueBackup backup(path);
     if (!DownloadCatalogue(manager.hostParam)) return false;
+    LogPerUserCopy(path);
     backup.NoteDownloaded();
     int products = 0;
     const bool loaded = manager.LoadCatalogue(&products);
