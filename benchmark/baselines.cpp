@@ -3,10 +3,11 @@
 #include <windows.h>
 #include <psapi.h>
 #include <shlwapi.h>
-#include <wtsapi32.h>
+#include <tlhelp32.h>
 
 #include <map>
 
+#include "detection/image_name_order.h"
 #include "support/win_owners.h"
 
 namespace {
@@ -57,17 +58,17 @@ public:
 private:
     void List() {
         m_listed = true;
-        WTS_PROCESS_INFOW* entries = nullptr;
-        DWORD count = 0;
-        if (!WTSEnumerateProcessesW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &entries, &count)) return;
-        for (DWORD i = 0; i < count; ++i) {
-            if (entries[i].pProcessName) m_ids[entries[i].pProcessName] = entries[i].ProcessId;
+        UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
+             more = Process32NextW(snapshot.Get(), &entry)) {
+            m_ids[entry.szExeFile] = entry.th32ProcessID;
         }
-        WTSFreeMemory(entries);
     }
 
     bool m_listed = false;
-    std::map<std::wstring, DWORD> m_ids;
+    std::map<std::wstring, DWORD, ImageNameLess> m_ids;
     std::map<DWORD, std::wstring> m_paths;
 };
 

@@ -6,7 +6,7 @@
 //   wareseek_benchmark peak-load PRODUCTS      peak working set of one catalogue load
 //   wareseek_benchmark growth PRODUCTS         heap in use after 100 and 1,000 "QUERY"s on one object
 #include <windows.h>
-#include <wtsapi32.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <chrono>
@@ -21,6 +21,7 @@
 #include "generated_catalogue.h"
 #include "heap_use.h"
 #include "process_memory.h"
+#include "support/win_owners.h"
 #include "test_files.h"
 #include "wareseek/plugin_api.h"
 
@@ -126,9 +127,12 @@ int Growth(std::vector<GeneratedProduct> products) {
     const size_t reportGrowth = (g_reportChars - report100) * sizeof(wchar_t);
     const size_t beforeControl = HeapBytesInUse();
     for (int i = 100; i < 1000; ++i) {
-        WTS_PROCESS_INFOW* entries = nullptr;
-        DWORD count = 0;
-        if (WTSEnumerateProcessesW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &entries, &count)) WTSFreeMemory(entries);
+        UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;) {
+            more = Process32NextW(snapshot.Get(), &entry);
+        }
     }
     std::printf("heap100=%zu heap1000=%zu report=%zu control=%zu\n", after100, after1000, reportGrowth,
                 HeapBytesInUse() - beforeControl);

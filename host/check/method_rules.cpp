@@ -24,8 +24,8 @@ constexpr size_t kMaxValueNameLength = 16383;
 constexpr size_t kMaxBinaryLength = MAX_PATH - 1;
 // BinaryTypeNumber copies at most three characters before _wtoi.
 constexpr size_t kBinaryTypeLength = 3;
-// ProbeProcess looks "process" up among the image file names that
-// WTSEnumerateProcessesW lists. A file name has at most 255 characters (the
+// ProbeProcess looks "process" up among the image file names of the system's
+// process list, in any letter case. A file name has at most 255 characters (the
 // limit of NTFS, FAT's long names, exFAT and ReFS alike), so no running image
 // has a longer one.
 constexpr size_t kMaxImageNameLength = 255;

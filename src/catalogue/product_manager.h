@@ -7,10 +7,15 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "catalogue/product_record.h"
+#include "detection/image_name_order.h"
 
 class DetectionObserver;
+
+// Running processes, image name to process id; names compare as file names do.
+using ProcessIdMap = std::map<std::wstring, uint32_t, ImageNameLess>;
 
 // A place in the iteration over all records: group slot 0, 1, 2 (empty slots
 // skipped), then ascending GUID within a group.
@@ -57,7 +62,11 @@ public:
     int32_t RunDetection(DetectionObserver* observer = nullptr);
 
     uint32_t hostParam = 0;
-    std::map<std::wstring, uint32_t> processIds;  // image name -> process id
+    ProcessIdMap processIds;  // image name -> process id
+    // Image name -> the ids of every process of that name, in list order, for
+    // names that several running processes share, until a method settles
+    // which one processIds gives; filled with processIds.
+    std::map<std::wstring, std::vector<uint32_t>, ImageNameLess> processNamesakes;
     // Process id -> path of its executable ("" when it can't be read), as read
     // since processIds was last filled: a process keeps its path for a pass.
     std::map<uint32_t, std::wstring> processPaths;

@@ -1,9 +1,9 @@
 #include <windows.h>
-#include <psapi.h>
-#include <wtsapi32.h>
 
 #include "catalogue/product_manager.h"
 #include "detection/probes.h"
+#include "detection/process_list.h"
+#include "detection/process_namesakes.h"
 #include "detection/split_path.h"
 #include "support/debug_log.h"
 #include "support/win_owners.h"
@@ -11,7 +11,9 @@
 namespace {
 
 // Lets this process open the processes of other users. The privilege stays
-// enabled for the life of the host process.
+// enabled for the life of the host process. A standard user's token lacks it:
+// the adjustment then succeeds without enabling anything, and the paths of
+// processes that cannot be opened come from the process list instead.
 bool EnableDebugPrivilege() {
     UniqueHandle token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Receive())) return false;
@@ -22,39 +24,27 @@ bool EnableDebugPrivilege() {
     return AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr) != FALSE;
 }
 
-// Owns the list that WTSEnumerateProcessesW hands out.
-class WtsProcessList {
-public:
-    WtsProcessList() {
-        if (!WTSEnumerateProcessesW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &m_entries, &m_count)) {
-            m_entries = nullptr;
-            m_count = 0;
-        }
-    }
-    ~WtsProcessList() {
-        if (m_entries) WTSFreeMemory(m_entries);
-    }
-    WtsProcessList(const WtsProcessList&) = delete;
-    WtsProcessList& operator=(const WtsProcessList&) = delete;
-
-    bool Succeeded() const { return m_entries != nullptr; }
-    const WTS_PROCESS_INFOW* begin() const { return m_entries; }
-    const WTS_PROCESS_INFOW* end() const { return m_entries + m_count; }
-
-private:
-    WTS_PROCESS_INFOW* m_entries = nullptr;
-    DWORD m_count = 0;
-};
+// Records a listed process under its image name. Until a method asks for the
+// name, a later namesake replaces an earlier one; all are kept for weighing.
+void NoteProcess(ProductManager& manager, const ListedProcess& process) {
+    const auto entry = manager.processIds.emplace(process.image, process.id);
+    if (entry.second) return;
+    std::vector<uint32_t>& namesakes = manager.processNamesakes[process.image];
+    if (namesakes.empty()) namesakes.push_back(entry.first->second);
+    namesakes.push_back(process.id);
+    entry.first->second = process.id;
+}
 
 bool FillProcessSnapshot(ProductManager& manager) {
     if (!EnableDebugPrivilege()) return false;
-    WtsProcessList processes;
-    if (!processes.Succeeded()) return false;
+    std::vector<ListedProcess> processes;
+    if (!ListRunningProcesses(processes)) return false;
     manager.processPaths.clear();
-    for (const WTS_PROCESS_INFOW& process : processes) {
-        if (!process.pProcessName || !*process.pProcessName) continue;
-        manager.processIds[process.pProcessName] = process.ProcessId;  // a later duplicate wins
-        CMLog::GetInstance().Log(L"progress name=%s", process.pProcessName);
+    manager.processNamesakes.clear();
+    for (const ListedProcess& process : processes) {
+        if (process.image.empty()) continue;
+        NoteProcess(manager, process);
+        CMLog::GetInstance().Log(L"progress name=%s", process.image.c_str());
     }
     return true;
 }
@@ -65,35 +55,23 @@ bool TakeProcessSnapshot(ProductManager& manager, DetectionObserver* observer) {
     return taken;
 }
 
-// Path of the process's first module, read from its module list; empty when
-// the process can't be opened or its modules can't be read.
-std::wstring FirstModulePath(DWORD processId) {
-    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
-    if (!process) return std::wstring();
-    HMODULE modules[1024] = {};
-    DWORD needed = 0;
-    if (!EnumProcessModules(process.Get(), modules, sizeof modules, &needed)) return std::wstring();
-    wchar_t path[MAX_PATH] = {};
-    if (GetModuleFileNameExW(process.Get(), modules[0], path, MAX_PATH) == 0) return std::wstring();
-    return path;
+// The path of the process's executable, read once per snapshot.
+const std::wstring& KnownPath(ProductManager& manager, uint32_t processId) {
+    auto known = manager.processPaths.find(processId);
+    if (known == manager.processPaths.end()) {
+        known = manager.processPaths.emplace(processId, MainExecutablePath(processId)).first;
+    }
+    return known->second;
 }
 
-// Path of the process's image as the system records it. This answers where
-// the module list does not: a 32-bit process cannot list the modules of a
-// 64-bit one (error 299), and protected processes grant only limited access.
-std::wstring ImagePath(DWORD processId) {
-    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    if (!process) return std::wstring();
-    wchar_t path[MAX_PATH] = {};
-    DWORD length = MAX_PATH;
-    if (!QueryFullProcessImageNameW(process.Get(), 0, path, &length)) return std::wstring();
-    return std::wstring(path, length);
-}
-
-// Full path of the process's main executable, empty when it can't be read.
-std::wstring MainModulePath(DWORD processId) {
-    std::wstring path = FirstModulePath(processId);
-    return path.empty() ? ImagePath(processId) : path;
+// When several processes have the name, settles once which one it stands for.
+void ChooseAmongNamesakes(ProductManager& manager, ProcessIdMap::iterator running) {
+    const auto namesakes = manager.processNamesakes.find(running->first);
+    if (namesakes == manager.processNamesakes.end()) return;
+    std::vector<NamesakeProcess> weighed;
+    for (uint32_t id : namesakes->second) weighed.push_back({id, !KnownPath(manager, id).empty(), InOwnSession(id)});
+    running->second = PreferredNamesake(weighed);
+    manager.processNamesakes.erase(namesakes);
 }
 
 }  // namespace
@@ -105,13 +83,10 @@ int32_t ProbeProcess(const std::vector<std::wstring>& params, int32_t& binaryTyp
     if (manager.processIds.empty() && !TakeProcessSnapshot(manager, observer)) return 0;
     const auto running = manager.processIds.find(params[kParamProcess]);
     const bool isRunning = running != manager.processIds.end();
+    if (isRunning) ChooseAmongNamesakes(manager, running);
     if (observer) observer->ProcessLookedUp(params[kParamProcess], isRunning, isRunning ? running->second : 0);
     if (!isRunning) return 0;
-    auto known = manager.processPaths.find(running->second);
-    if (known == manager.processPaths.end()) {
-        known = manager.processPaths.emplace(running->second, MainModulePath(running->second)).first;
-    }
-    const std::wstring& path = known->second;
+    const std::wstring& path = KnownPath(manager, running->second);
     if (observer) observer->ProcessPathRead(running->second, path);
     if (path.empty()) return 0;
     wchar_t folder[MAX_PATH] = {};

@@ -55,18 +55,26 @@ TEST_F(DetectionThroughModule, RegistryViewIsChosenByTheMethod) {
     EXPECT_EQ(0, InstalledOf(items, L"missing"));
 }
 
-TEST_F(DetectionThroughModule, RunningProcessIsFoundByItsExactName) {
+// Image names keep the letter case of their files, which Windows ignores.
+TEST_F(DetectionThroughModule, RunningProcessIsFoundByItsNameInAnyLetterCase) {
     const std::wstring image = L"wskrun" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+    const std::wstring capitals = L"WSKCAPS" + std::to_wstring(GetCurrentProcessId()) + L".EXE";
     CopyFileTo(ProgramFolder() + L"\\wareseek_sleeper.exe", m_install.Sub(image));
+    CopyFileTo(ProgramFolder() + L"\\wareseek_sleeper.exe", m_install.Sub(capitals));
     std::wstring upper = image;
     for (wchar_t& c : upper) c = towupper(c);
-    m_module.WriteOwnCatalogue(ProcessProduct(L"exact", image) + ProcessProduct(L"upper", upper));
+    std::wstring lower = capitals;
+    for (wchar_t& c : lower) c = towlower(c);
+    m_module.WriteOwnCatalogue(ProcessProduct(L"exact", image) + ProcessProduct(L"upper", upper) +
+                               ProcessProduct(L"lower", lower));
     EXPECT_EQ(0, InstalledOf(Query(), L"exact")) << "not running yet";
     RunningProcess sleeper(m_install.Sub(image));
-    ASSERT_TRUE(sleeper.Started());
+    RunningProcess capitalSleeper(m_install.Sub(capitals));
+    ASSERT_TRUE(sleeper.Started() && capitalSleeper.Started());
     const std::vector<ListedItem> items = Query();
     EXPECT_EQ(1, InstalledOf(items, L"exact"));
-    EXPECT_EQ(0, InstalledOf(items, L"upper"));
+    EXPECT_EQ(1, InstalledOf(items, L"upper"));
+    EXPECT_EQ(1, InstalledOf(items, L"lower"));
 }
 
 }  // namespace

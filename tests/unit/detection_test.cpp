@@ -3,9 +3,12 @@
 // pass's bookkeeping on the records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "catalogue/product_manager.h"
 #include "detection/detection_pass.h"
 #include "detection/probes.h"
+#include "detection/process_list.h"
 #include "detection/split_path.h"
 #include "test_files.h"
 #include "test_process.h"
@@ -196,7 +199,7 @@ protected:
     int32_t m_type = -99;
 };
 
-TEST_F(ProcessProbe, FindsARunningProcessByItsExactImageName) {
+TEST_F(ProcessProbe, FindsARunningProcessByItsImageName) {
     RunningProcess sleeper(m_path);
     ASSERT_TRUE(sleeper.Started());
     EXPECT_EQ(1, Probe(m_name));
@@ -204,9 +207,57 @@ TEST_F(ProcessProbe, FindsARunningProcessByItsExactImageName) {
     EXPECT_EQ(0, _wcsicmp(m_path.c_str(), m_found.c_str())) << ToUtf8(m_found);
     std::wstring upper = m_name;
     for (wchar_t& c : upper) c = towupper(c);
-    EXPECT_EQ(0, Probe(upper));
+    EXPECT_EQ(1, Probe(upper)) << "file names ignore letter case";
     EXPECT_EQ(0, Probe(L"C:\\windows\\" + m_name));
     EXPECT_EQ(0, Probe(L""));
+}
+
+// An image keeps the letter case of its file (WINWORD.EXE); the catalogue may
+// write the name in any case.
+TEST_F(ProcessProbe, ImageNamesMatchInAnyLetterCase) {
+    const std::wstring id = std::to_wstring(GetCurrentProcessId());
+    const struct {
+        std::wstring file;
+        std::wstring catalogue;
+    } cases[] = {
+        {L"WSKCASE" + id + L".EXE", L"wskcase" + id + L".exe"},
+        {L"WskMixed" + id + L".Exe", L"wskmixed" + id + L".exe"},
+        {L"wsklower" + id + L".exe", L"WSKLOWER" + id + L".EXE"},
+    };
+    for (const auto& c : cases) {
+        CopyFileTo(ProgramFolder() + L"\\wareseek_sleeper.exe", m_folder.Sub(c.file));
+        RunningProcess sleeper(m_folder.Sub(c.file));
+        m_manager.processIds.clear();
+        EXPECT_EQ(1, Probe(c.catalogue)) << ToUtf8(c.file);
+        EXPECT_EQ(0, _wcsicmp(m_folder.Sub(c.file).c_str(), m_found.c_str())) << ToUtf8(m_found);
+    }
+}
+
+// Two processes of one name: the later in the list, unless only the other's
+// path can be read (a process a standard user cannot open, forced here by
+// the path the pass has already read for it).
+TEST_F(ProcessProbe, NamesakeWhosePathCanBeReadIsReported) {
+    const std::wstring other = m_folder.Sub(L"Other\\" + m_name);
+    CopyFileTo(m_path, other);
+    RunningProcess first(m_path);
+    RunningProcess second(other);
+    std::vector<ListedProcess> listed;
+    ASSERT_TRUE(ListRunningProcesses(listed));
+    const auto firstPlace = std::find_if(listed.begin(), listed.end(), [&](auto& p) { return p.id == first.Id(); });
+    const auto secondPlace = std::find_if(listed.begin(), listed.end(), [&](auto& p) { return p.id == second.Id(); });
+    ASSERT_TRUE(firstPlace != listed.end() && secondPlace != listed.end());
+    const bool secondIsLater = secondPlace > firstPlace;
+    const DWORD laterId = secondIsLater ? second.Id() : first.Id();
+    const std::wstring& laterPath = secondIsLater ? other : m_path;
+    const std::wstring& earlierPath = secondIsLater ? m_path : other;
+
+    EXPECT_EQ(1, Probe(m_name));
+    EXPECT_EQ(0, _wcsicmp(laterPath.c_str(), m_found.c_str())) << ToUtf8(m_found);
+    m_manager.processIds.clear();
+    EXPECT_EQ(0, Probe(L"none.exe"));  // a fresh snapshot
+    m_manager.processPaths[laterId] = L"";
+    EXPECT_EQ(1, Probe(m_name));
+    EXPECT_EQ(0, _wcsicmp(earlierPath.c_str(), m_found.c_str())) << ToUtf8(m_found);
 }
 
 // services.exe always runs; on 64-bit Windows it is a 64-bit process, whose
