@@ -10,7 +10,7 @@
 set -euo pipefail
 objdump=$1
 shift
-allowed='^(advapi32|kernel32|msvcrt|ole32|oleaut32|shell32|shlwapi|user32|wtsapi32|psapi|wininet|ws2_32|crypt32|version)\.dll$'
+allowed='^(advapi32|kernel32|msvcrt|ole32|oleaut32|shell32|shlwapi|user32|psapi|wininet|ws2_32|crypt32|version)\.dll$'
 status=0
 for binary in "$@"; do
   # The reads below run in process substitutions, where a failing objdump

@@ -38,7 +38,7 @@ class ManyObjects : public ::testing::Test {
 protected:
     // One product found through the registry and one missing, in groups that
     // add no report items (the report text grows by design), and no process
-    // methods: the platform's process list keeps memory of its own under Wine.
+    // methods, whose platform work the benchmark measures on its own.
     void SetUp() override {
         WriteBytes(m_install.Sub(L"app.exe"), "x");
         m_key.SetString(L"Path", m_install.Sub(L"app.exe"));
