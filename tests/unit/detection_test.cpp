@@ -7,6 +7,7 @@
 #include "detection/detection_pass.h"
 #include "detection/probes.h"
 #include "detection/split_path.h"
+#include "detection/value_expansion.h"
 #include "test_files.h"
 #include "test_process.h"
 #include "test_registry.h"
@@ -170,6 +171,135 @@ TEST(RegistryViews, OnlyTheExactTextOneReadsThe64BitView) {
     for (const wchar_t* other : {L"true", L"0", L""}) {
         params[kParamBinaryEnvironment] = other;
         EXPECT_EQ(ownView, ProbeRegistryFile(params, type, found)) << "binaryEvironment=" << ToUtf8(other);
+    }
+}
+
+std::wstring ExpandedHere(const std::wstring& text) {
+    wchar_t out[MAX_PATH * 2] = {};
+    ExpandEnvironmentStringsW(text.c_str(), out, MAX_PATH * 2);
+    return out;
+}
+
+// A 64-bit program's environment has the values this process sees as
+// ProgramW6432 and CommonProgramW6432; elsewhere every name means the same.
+TEST(ValueExpansion, AsA64BitProgramOnlyItsProgramFilesFoldersDiffer) {
+    const bool wow64 = RunningUnderWow64();
+    const std::wstring program = wow64 ? L"%ProgramW6432%" : L"%ProgramFiles%";
+    const std::wstring common = wow64 ? L"%CommonProgramW6432%" : L"%CommonProgramFiles%";
+    const std::vector<std::pair<std::wstring, std::wstring>> cases = {
+        {L"%ProgramFiles%\\App", program + L"\\App"}, {L"%commonprogramfiles%", common},
+        {L"%SystemRoot%\\x%TEMP%", L"%SystemRoot%\\x%TEMP%"}, {L"%nope%b%", L"%nope%b%"},
+        {L"%nope%%windir%", L"%nope%%windir%"}, {L"100%", L"100%"}, {L"%%", L"%%"}, {L"%windir", L"%windir"}};
+    for (const auto& [text, equivalent] : cases) {
+        wchar_t out[MAX_PATH];
+        ASSERT_TRUE(ExpandValueText(text.c_str(), true, out)) << ToUtf8(text);
+        EXPECT_EQ(ExpandedHere(equivalent), out) << ToUtf8(text);
+        ASSERT_TRUE(ExpandValueText(text.c_str(), false, out));
+        EXPECT_EQ(ExpandedHere(text), out) << ToUtf8(text);
+    }
+}
+
+// Values of either view with environment references: a REG_EXPAND_SZ text is
+// expanded as the program that wrote it reads it, a REG_SZ is taken as
+// written, and an expansion too long for a path names nothing.
+TEST(ExpandableValues, AreExpandedAsTheirWriterReadsThem) {
+    const bool wow64 = RunningUnderWow64();
+    // Program folders that only a 64-bit, or only a 32-bit, program's
+    // %ProgramFiles% names (the same folder on 32-bit Windows).
+    TempFolder in64(ExpandedHere(wow64 ? L"%ProgramW6432%" : L"%ProgramFiles%"));
+    TempFolder in32(ExpandedHere(L"%ProgramFiles%"));
+    const std::wstring name64 = in64.Path().substr(in64.Path().rfind(L'\\') + 1);
+    const std::wstring name32 = in32.Path().substr(in32.Path().rfind(L'\\') + 1);
+    WriteBytes(in64.Sub(L"app.exe"), "x");
+    WriteBytes(in32.Sub(L"app.exe"), "x");
+    // Folders named literally by a reference: found only when not expanded.
+    TempFolder literal;
+    SetEnvironmentVariableW(L"WSK_NAME", L"elsewhere");
+    const std::wstring named = literal.Sub(L"%WSK_NAME%");
+    WriteBytes(named + L"\\app.exe", "x");
+    SetEnvironmentVariableW(L"WSK_LONG", std::wstring(250, L'x').c_str());
+    const std::wstring longName = literal.Sub(L"%WSK_LONG%");
+    WriteBytes(longName + L"\\app.exe", "x");
+    // A file whose path is exactly as long as a path can be.
+    const std::wstring longest = literal.Sub(std::wstring(MAX_PATH - 6 - literal.Path().size(), L'f') + L".exe");
+    ASSERT_EQ(longest.size(), static_cast<size_t>(MAX_PATH - 1));
+    WriteBytes(longest, "x");
+    SetEnvironmentVariableW(L"WSK_LONGEST", longest.c_str());
+    const std::wstring system = ExpandedHere(L"%SystemRoot%\\System32\\cmd.exe");
+
+    struct Case {
+        DWORD type;
+        std::wstring text;
+        std::wstring found32;  // from the 32-bit view; empty: not found
+        std::wstring found64;  // from the 64-bit view
+    };
+    const std::wstring gone;
+    const std::vector<Case> cases = {
+        {REG_EXPAND_SZ, L"%ProgramFiles%\\" + name64, wow64 ? gone : in64.Sub(L"app.exe"), in64.Sub(L"app.exe")},
+        {REG_EXPAND_SZ, L"%ProgramFiles%\\" + name32, in32.Sub(L"app.exe"), wow64 ? gone : in32.Sub(L"app.exe")},
+        {REG_EXPAND_SZ, L"%SystemRoot%\\System32\\cmd.exe", system, system},
+        {REG_SZ, L"%ProgramFiles%\\" + name32, gone, gone},
+        {REG_SZ, named, named + L"\\app.exe", named + L"\\app.exe"},
+        {REG_EXPAND_SZ, named, gone, gone},
+        {REG_EXPAND_SZ, L"%WSK_LONGEST%", longest, longest},
+        {REG_EXPAND_SZ, L"%WSK_LONGEST%x", gone, gone},
+        {REG_EXPAND_SZ, longName, gone, gone},
+    };
+    const TestRegistryKey key32(HKEY_LOCAL_MACHINE, UniqueTestKeyPath(L"expand"), RegistryView::Bits32);
+    const TestRegistryKey key64(HKEY_LOCAL_MACHINE, UniqueTestKeyPath(L"expand"), RegistryView::Bits64);
+    for (const Case& c : cases) {
+        for (const bool view64 : {false, true}) {
+            const TestRegistryKey& key = view64 ? key64 : key32;
+            key.SetString(L"Path", c.text, c.type);
+            const std::vector<std::wstring> params = {L"80000002", key.SubKey(), L"Path", L"app.exe", L"0",
+                                                      view64 ? L"1" : L"0", L"", L"", L"", L""};
+            int32_t type = 0;
+            std::wstring found;
+            const int32_t expected = (view64 ? c.found64 : c.found32).empty() ? 0 : 1;
+            EXPECT_EQ(expected, ProbeRegistryFile(params, type, found)) << ToUtf8(c.text) << " view64=" << view64;
+            EXPECT_EQ(view64 ? c.found64 : c.found32, found) << ToUtf8(c.text) << " view64=" << view64;
+        }
+    }
+    for (const wchar_t* name : {L"WSK_NAME", L"WSK_LONG", L"WSK_LONGEST"}) SetEnvironmentVariableW(name, nullptr);
+}
+
+// Under WOW64 this process sees SysWOW64 as System32; a value of the 64-bit
+// view names the 64-bit System32, which it reaches through Sysnative.
+TEST(ExpandableValues, SystemFolderOfThe64BitViewIsThe64BitOne) {
+    if (!RunningUnderWow64()) GTEST_SKIP() << "32-bit Windows has one system folder: no redirection to look past";
+    wchar_t windows[MAX_PATH] = {};
+    wchar_t system[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    GetSystemDirectoryW(system, MAX_PATH);
+    const TempFolder native(std::wstring(windows) + L"\\Sysnative");
+    WriteBytes(native.Sub(L"app.exe"), "x");
+    const std::wstring inSystem = std::wstring(system) + native.Path().substr(native.Path().rfind(L'\\'));
+    ASSERT_FALSE(FileExists(inSystem)) << "only the 64-bit system folder holds it";
+
+    struct Case {
+        DWORD type;
+        std::wstring text;
+        bool view64;
+        std::wstring found;
+    };
+    const std::vector<Case> cases = {
+        {REG_SZ, inSystem + L"\\app.exe", true, inSystem + L"\\app.exe"},
+        {REG_SZ, inSystem + L"\\uninst.exe", true, inSystem + L"\\app.exe"},
+        {REG_EXPAND_SZ, L"%SystemRoot%\\System32" + inSystem.substr(wcslen(system)), true,
+         ExpandedHere(L"%SystemRoot%\\System32") + inSystem.substr(wcslen(system)) + L"\\app.exe"},
+        {REG_SZ, inSystem + L"\\app.exe", false, L""},
+    };
+    const TestRegistryKey key(HKEY_LOCAL_MACHINE, UniqueTestKeyPath(L"system"), RegistryView::Bits64);
+    const TestRegistryKey own(HKEY_LOCAL_MACHINE, UniqueTestKeyPath(L"system"), RegistryView::Bits32);
+    for (const Case& c : cases) {
+        (c.view64 ? key : own).SetString(L"Path", c.text, c.type);
+        const std::vector<std::wstring> params = {L"80000002", (c.view64 ? key : own).SubKey(), L"Path", L"app.exe",
+                                                  L"0", c.view64 ? L"1" : L"0", L"", L"", L"", L""};
+        int32_t type = 0;
+        std::wstring found;
+        EXPECT_EQ(c.found.empty() ? 0 : 1, ProbeRegistryFile(params, type, found)) << ToUtf8(c.text);
+        EXPECT_EQ(c.found, found) << ToUtf8(c.text);
+        EXPECT_FALSE(FileExists(inSystem)) << "redirection is on again after the probe";
     }
 }
 
