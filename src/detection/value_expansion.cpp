@@ -48,9 +48,9 @@ bool NativeValue(std::wstring_view name, std::wstring& value) {
 }
 
 // Expands text as ExpandEnvironmentStringsW does, with the variables' values
-// from lookup(name, value), which is false for an undefined name: "%name%" of
-// a defined variable gives its value; otherwise the "%" and the name are kept
-// and the search goes on from the second "%".
+// from lookup(name, value), which is false for an undefined name: "%name%"
+// gives the variable's value, or stays as it is when it is undefined; a "%"
+// without a closing one stays too.
 template <typename Lookup>
 std::wstring ExpandReferences(std::wstring_view text, Lookup lookup) {
     std::wstring out;
@@ -64,11 +64,10 @@ std::wstring ExpandReferences(std::wstring_view text, Lookup lookup) {
         std::wstring value;
         if (lookup(text.substr(1, close - 1), value)) {
             out += value;
-            text.remove_prefix(close + 1);
         } else {
-            out.append(text.substr(0, close));
-            text.remove_prefix(close);
+            out.append(text.substr(0, close + 1));
         }
+        text.remove_prefix(close + 1);
     }
 }
 
