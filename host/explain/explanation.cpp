@@ -44,12 +44,14 @@ public:
         method.outcome = read.outcome;
         method.status = read.status;
         method.text = read.text;
+        method.expandable = read.expandable;
+        method.expanded = read.expanded;
     }
-    void PathTested(const std::wstring& path, PathQuestion question, bool answer) override {
-        Method().paths.push_back({path, question, answer, false, std::wstring()});
+    void PathTested(const std::wstring& path, PathQuestion question, bool answer, bool redirectionOff) override {
+        Method().paths.push_back({path, question, answer, false, std::wstring(), redirectionOff});
     }
     void PathTooLong(const std::wstring& folder, const std::wstring& binary) override {
-        Method().paths.push_back({folder, PathQuestion::kExists, false, true, binary});
+        Method().paths.push_back({folder, PathQuestion::kExists, false, true, binary, false});
     }
 
     void ProcessListTaken(size_t processCount) override {

@@ -17,6 +17,7 @@ struct PathStep {
     bool answer = false;
     bool tooLong = false;
     std::wstring binary;  // for a join too long: what was to be joined
+    bool redirectionOff = false;  // asked of the 64-bit system folder
 };
 
 struct MethodExplanation {
@@ -29,6 +30,8 @@ struct MethodExplanation {
     RegistryReadOutcome outcome = RegistryReadOutcome::kRead;
     LONG status = ERROR_SUCCESS;
     std::wstring text;
+    bool expandable = false;  // REG_EXPAND_SZ: expanded is the path tested
+    std::wstring expanded;
     std::vector<PathStep> paths;
     // Process method.
     bool processListTaken = false;  // this method took the pass's process list

@@ -34,7 +34,9 @@ std::wstring PathStepJson(const PathStep& step) {
     object.Text(L"path", step.path);
     if (step.tooLong) return object.Text(L"join", step.binary).Flag(L"tooLong", true).Done();
     const wchar_t* question = step.question == PathQuestion::kIsFolder ? L"isFolder" : L"exists";
-    return object.Text(L"question", question).Flag(L"answer", step.answer).Done();
+    object.Text(L"question", question).Flag(L"answer", step.answer);
+    if (step.redirectionOff) object.Flag(L"redirectionOff", true);
+    return object.Done();
 }
 
 void AddRegistry(JsonObject& object, const MethodExplanation& method, bool wow64) {
@@ -48,7 +50,11 @@ void AddRegistry(JsonObject& object, const MethodExplanation& method, bool wow64
     if (!method.registryRead) return;
     JsonObject read;
     read.Text(L"outcome", OutcomeName(method)).Number(L"status", method.status);
-    if (method.outcome == RegistryReadOutcome::kRead) read.Text(L"text", method.text);
+    const bool textRead =
+        method.outcome == RegistryReadOutcome::kRead || method.outcome == RegistryReadOutcome::kExpansionTooLong;
+    if (textRead) read.Text(L"text", method.text);
+    if (textRead && method.expandable) read.Text(L"type", L"REG_EXPAND_SZ");
+    if (method.outcome == RegistryReadOutcome::kRead && method.expandable) read.Text(L"expanded", method.expanded);
     object.Raw(L"read", read.Done()).Raw(L"paths", JsonArray(method.paths, PathStepJson));
 }
 

@@ -14,8 +14,20 @@ std::wstring Quoted(const std::wstring& text) {
 
 std::wstring PathStepLine(const PathStep& step) {
     if (step.tooLong) return step.path + L" joined with " + step.binary + L" is too long for a path: no such file";
-    if (step.question == PathQuestion::kIsFolder) return step.path + (step.answer ? L" is a folder" : L" is not a folder");
-    return step.path + (step.answer ? L" exists" : L" does not exist");
+    const std::wstring where = step.redirectionOff ? L" (in the 64-bit system folder)" : L"";
+    if (step.question == PathQuestion::kIsFolder) {
+        return step.path + (step.answer ? L" is a folder" : L" is not a folder") + where;
+    }
+    return step.path + (step.answer ? L" exists" : L" does not exist") + where;
+}
+
+// The text read and, for a REG_EXPAND_SZ value, the path it expands to.
+std::wstring ValueLine(const MethodExplanation& method) {
+    std::wstring line = L"value is " + Quoted(method.text);
+    if (method.outcome == RegistryReadOutcome::kExpansionTooLong) {
+        return line + L" (REG_EXPAND_SZ), whose expansion is too long for a path: no such file";
+    }
+    return method.expandable ? line + L" (REG_EXPAND_SZ), expanded " + Quoted(method.expanded) : line;
 }
 
 std::wstring RegistryLines(const MethodExplanation& method, bool wow64) {
@@ -26,8 +38,8 @@ std::wstring RegistryLines(const MethodExplanation& method, bool wow64) {
                         L" view, binary " + Quoted(params[kParamBinary]) + L"\r\n";
     if (!method.registryRead) return text;
     text += kStep;
-    if (method.outcome == RegistryReadOutcome::kRead) {
-        text += L"value is " + Quoted(method.text) + L"\r\n";
+    if (method.outcome == RegistryReadOutcome::kRead || method.outcome == RegistryReadOutcome::kExpansionTooLong) {
+        text += ValueLine(method) + L"\r\n";
     } else if (method.outcome == RegistryReadOutcome::kRootRefused) {
         text += OutcomeName(method) + L": the module opens only " + RegistryRootList() + L"\r\n";
     } else {
@@ -97,9 +109,11 @@ std::wstring ProductLines(const ProductExplanation& product, bool wow64) {
 std::wstring ExplanationText(const Explanation& explanation) {
     std::wstring text = L"Catalogue: " + explanation.cataloguePath + L"\r\n";
     // Paths are tested as the 32-bit module sees them: under WOW64 the system
-    // folder is redirected, which explains many a surprise.
+    // folder is redirected, which explains many a surprise, except for the
+    // values of the 64-bit view, which name the 64-bit one.
     text += explanation.wow64 ? L"Registry views: 32-bit and 64-bit; paths as a 32-bit process sees them "
-                                L"(system32 is SysWOW64)\r\n"
+                                L"(system32 is SysWOW64), except system32 paths of 64-bit-view values, tested in "
+                                L"the 64-bit system folder\r\n"
                               : L"Registry view: 32-bit only (32-bit Windows)\r\n";
     for (const ProductExplanation& product : explanation.products) text += L"\r\n" + ProductLines(product, explanation.wow64);
     text += L"\r\n" + std::to_wstring(explanation.products.size()) + L" products, " +

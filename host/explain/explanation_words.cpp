@@ -24,6 +24,7 @@ std::wstring OutcomeName(const MethodExplanation& method) {
             return method.status == ERROR_MORE_DATA ? L"value too long" : L"value not read";
         case RegistryReadOutcome::kNoTerminator: return L"value too long";
         case RegistryReadOutcome::kRootRefused: return L"root not opened";
+        case RegistryReadOutcome::kExpansionTooLong: return L"expansion too long";
     }
     return L"";
 }

@@ -14,7 +14,8 @@ std::wstring RootName(HKEY root);
 // only the 32-bit view, whatever the method asks for.
 std::wstring ViewName(const MethodExplanation& method, bool wow64);
 
-// "read", "key not opened", "value not read", "value too long", "root not opened".
+// "read", "key not opened", "value not read", "value too long", "root not
+// opened", "expansion too long".
 std::wstring OutcomeName(const MethodExplanation& method);
 
 // "registry", "process" or "unknown kind".

@@ -16,7 +16,7 @@ std::wstring AppPathsIndex::ExecutableIn(const std::wstring& folder) {
 std::wstring AppPathsIndex::PathFor(const std::wstring& executableName) const {
     const UniqueRegKey entry =
         OpenForReading(m_source.root, std::wstring(kAppPathsKey) + L"\\" + executableName, m_source.viewFlag);
-    return entry ? IconFilePath(StringValue(entry.Get(), L"")) : std::wstring();
+    return entry ? IconFilePath(PathValue(entry.Get(), L"", m_source.WrittenBy64Bit())) : std::wstring();
 }
 
 void AppPathsIndex::Load() {
@@ -26,6 +26,6 @@ void AppPathsIndex::Load() {
     for (const std::wstring& name : SubKeyNames(list.Get())) {
         const UniqueRegKey entry = OpenForReading(list.Get(), name, m_source.viewFlag);
         // Installers write the path with and without quotes.
-        if (entry) m_paths.push_back(IconFilePath(StringValue(entry.Get(), L"")));
+        if (entry) m_paths.push_back(IconFilePath(PathValue(entry.Get(), L"", m_source.WrittenBy64Bit())));
     }
 }

@@ -16,8 +16,8 @@ public:
     // empty when none does. The entries are read on the first call.
     std::wstring ExecutableIn(const std::wstring& folder);
 
-    // The path the entry for this executable name holds, without quotes;
-    // empty when there is none.
+    // The path the entry for this executable name holds, without quotes and
+    // expanded as the probe expands it; empty when there is none.
     std::wstring PathFor(const std::wstring& executableName) const;
 
 private:

@@ -30,8 +30,9 @@ bool ReadInstalledPrograms(const UninstallSource& source, std::vector<InstalledP
         const UniqueRegKey entry = OpenForReading(list.Get(), name, source.viewFlag);
         if (!entry || !IsListedProgram(entry.Get())) continue;
         programs.push_back({source, name, StringValue(entry.Get(), L"DisplayName"),
-                            StringValue(entry.Get(), L"DisplayVersion"), StringValue(entry.Get(), L"InstallLocation"),
-                            StringValue(entry.Get(), L"DisplayIcon")});
+                            StringValue(entry.Get(), L"DisplayVersion"),
+                            PathValue(entry.Get(), L"InstallLocation", source.WrittenBy64Bit()),
+                            PathValue(entry.Get(), L"DisplayIcon", source.WrittenBy64Bit())});
     }
     return true;
 }

@@ -16,6 +16,9 @@ struct UninstallSource {
     REGSAM viewFlag;             // 0 (this process's view), KEY_WOW64_32KEY or KEY_WOW64_64KEY
     const wchar_t* environment;  // catalogue binaryEvironment: "1" reads the 64-bit view
     const wchar_t* label;        // where, in words, for the draft's comments
+
+    // Its values were written by 64-bit programs and name paths as they see them.
+    bool WrittenBy64Bit() const { return viewFlag == KEY_WOW64_64KEY; }
 };
 
 // HKLM in both views under WOW64 (on 32-bit Windows there is only one), then
@@ -27,8 +30,8 @@ struct InstalledProgram {
     std::wstring keyName;  // the entry's key below kUninstallKey
     std::wstring displayName;
     std::wstring displayVersion;
-    std::wstring installLocation;
-    std::wstring displayIcon;
+    std::wstring installLocation;  // expanded when a REG_EXPAND_SZ, as the probe reads it
+    std::wstring displayIcon;      // the same
 };
 
 // Appends the source's programs, leaving out entries without a DisplayName,

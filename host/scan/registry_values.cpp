@@ -1,5 +1,7 @@
 #include "scan/registry_values.h"
 
+#include "detection/value_expansion.h"
+
 UniqueRegKey OpenForReading(HKEY root, const std::wstring& subKey, REGSAM viewFlag) {
     UniqueRegKey key;
     if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ | viewFlag, key.Receive()) != ERROR_SUCCESS) key.Reset();
@@ -21,8 +23,10 @@ std::vector<std::wstring> SubKeyNames(HKEY key) {
     return names;
 }
 
-std::wstring StringValue(HKEY key, const wchar_t* name) {
-    DWORD type = 0;
+std::wstring StringValue(HKEY key, const wchar_t* name, DWORD* valueType) {
+    DWORD ignored = 0;
+    DWORD& type = valueType ? *valueType : ignored;
+    type = REG_NONE;
     DWORD size = 0;
     if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::wstring();
     if (type != REG_SZ && type != REG_EXPAND_SZ) return std::wstring();
@@ -43,6 +47,14 @@ std::wstring StringValue(HKEY key, const wchar_t* name) {
         return text;
     }
     return std::wstring();
+}
+
+std::wstring PathValue(HKEY key, const wchar_t* name, bool writtenBy64Bit) {
+    DWORD type = REG_NONE;
+    const std::wstring text = StringValue(key, name, &type);
+    if (type != REG_EXPAND_SZ) return text;
+    wchar_t expanded[MAX_PATH];
+    return ExpandValueText(text.c_str(), writtenBy64Bit, expanded) ? expanded : std::wstring();
 }
 
 bool HasValue(HKEY key, const wchar_t* name) {

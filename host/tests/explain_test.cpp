@@ -97,6 +97,42 @@ TEST(Explain, RecordsEachStepAndTheMethodThatDecided) {
               std::wstring::npos);
 }
 
+// A REG_EXPAND_SZ value shows the text read and the path it expands to, or
+// that the expansion does not fit a path.
+TEST(Explain, ShowsTheTextReadAndItsExpansion) {
+    const ComApartment com;
+    TempFolder folder;
+    WriteUtf8File(folder.Sub(L"App\\app.exe"), L"x");
+    SetEnvironmentVariableW(L"WSK_EXPLAIN", folder.Path().c_str());
+    SetEnvironmentVariableW(L"WSK_EXPLAIN_HUGE", std::wstring(300, L'x').c_str());
+    const TestRegistryKey key(HKEY_CURRENT_USER, UniqueTestKeyPath(L"explain"));
+    key.SetString(L"Expand", L"%WSK_EXPLAIN%\\App", REG_EXPAND_SZ);
+    key.SetString(L"Huge", L"%WSK_EXPLAIN_HUGE%", REG_EXPAND_SZ);
+    WriteUtf8File(folder.Sub(L"catalogue.xml"), L"<Root>" +
+                                                    Product(L"{E}", Method(key.SubKey(), L"Huge", L"app.exe") +
+                                                                        Method(key.SubKey(), L"Expand", L"app.exe")) +
+                                                    L"</Root>");
+    Explanation explanation;
+    std::wstring error;
+    ASSERT_TRUE(ExplainCatalogue(folder.Sub(L"catalogue.xml"), explanation, error)) << ToUtf8(error);
+    SetEnvironmentVariableW(L"WSK_EXPLAIN", nullptr);
+    SetEnvironmentVariableW(L"WSK_EXPLAIN_HUGE", nullptr);
+    ASSERT_EQ(explanation.products.at(0).decidedBy, 1);
+
+    const std::wstring text = ExplanationText(explanation);
+    EXPECT_NE(text.find(L"value is \"%WSK_EXPLAIN_HUGE%\" (REG_EXPAND_SZ), whose expansion is too long for a path"),
+              std::wstring::npos) << ToUtf8(text);
+    EXPECT_NE(text.find(L"value is \"%WSK_EXPLAIN%\\App\" (REG_EXPAND_SZ), expanded \"" + folder.Sub(L"App") +
+                        L"\"\r\n    " + folder.Sub(L"App") + L" is a folder"),
+              std::wstring::npos) << ToUtf8(text);
+    const std::wstring json = ExplanationJson(explanation);
+    EXPECT_NE(json.find(L"\"outcome\":\"expansion too long\",\"status\":0,\"text\":\"%WSK_EXPLAIN_HUGE%\""),
+              std::wstring::npos) << ToUtf8(json);
+    EXPECT_NE(json.find(L"\"text\":\"%WSK_EXPLAIN%\\\\App\",\"type\":\"REG_EXPAND_SZ\",\"expanded\":" +
+                        JsonString(folder.Sub(L"App"))),
+              std::wstring::npos) << ToUtf8(json);
+}
+
 TEST(Explain, AMissingCatalogueIsAnError) {
     const ComApartment com;
     TempFolder folder;

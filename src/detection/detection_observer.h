@@ -19,6 +19,7 @@ enum class RegistryReadOutcome {
     kValueNotRead,  // RegQueryValueExW failed: status says why (ERROR_MORE_DATA: too long)
     kNoTerminator,  // the data fills the whole buffer: the text would be cut
     kRootRefused,   // rootKey names no root a catalogue may use: nothing was opened
+    kExpansionTooLong,  // a REG_EXPAND_SZ text was read, but its expansion does not fit a path
 };
 
 // One registry read of a method, whose key and value names are the method's.
@@ -27,7 +28,9 @@ struct RegistryReadReport {
     bool view64 = false;  // the 64-bit view was asked for
     RegistryReadOutcome outcome = RegistryReadOutcome::kRead;
     LONG status = ERROR_SUCCESS;
-    const wchar_t* text = L"";  // the text read, empty unless outcome is kRead
+    const wchar_t* text = L"";  // the text read, empty unless outcome is kRead or kExpansionTooLong
+    bool expandable = false;    // REG_EXPAND_SZ: the path tested is the text expanded
+    const wchar_t* expanded = L"";  // that path, empty unless outcome is kRead
 };
 
 // What a file-system test asked.
@@ -48,7 +51,10 @@ public:
 
     // The registry/file probe.
     virtual void RegistryRead(const RegistryReadReport& /*read*/) {}
-    virtual void PathTested(const std::wstring& /*path*/, PathQuestion /*question*/, bool /*answer*/) {}
+    // redirectionOff: asked of the 64-bit system folder, for a value of the
+    // 64-bit view (under WOW64 this process otherwise sees SysWOW64).
+    virtual void PathTested(const std::wstring& /*path*/, PathQuestion /*question*/, bool /*answer*/,
+                            bool /*redirectionOff*/) {}
     virtual void PathTooLong(const std::wstring& /*folder*/, const std::wstring& /*binary*/) {}
 
     // The process probe. processCount is 0 when the list could not be taken.

@@ -14,6 +14,9 @@
 class ProductManager;
 
 // Registry/file method: a registry value names the product's folder or file.
+// A REG_EXPAND_SZ value is expanded first, and a value of the 64-bit view
+// under WOW64 is read as the 64-bit program that wrote it reads it: its
+// %ProgramFiles% and System32 are the 64-bit ones.
 int32_t ProbeRegistryFile(const std::vector<std::wstring>& params, int32_t& binaryType, std::wstring& foundPath,
                           DetectionObserver* observer = nullptr);
 
@@ -23,9 +26,10 @@ int32_t ProbeRegistryFile(const std::vector<std::wstring>& params, int32_t& bina
 int32_t ReadRegistryString(HKEY root, const wchar_t* subKey, const wchar_t* valueName, wchar_t* buffer,
                            int32_t use64BitView);
 
-// The same read, saying how it ended and with which system status.
+// The same read, saying how it ended, with which system status, and the
+// value's registry type.
 RegistryReadOutcome ReadRegistryText(HKEY root, const wchar_t* subKey, const wchar_t* valueName, wchar_t* buffer,
-                                     int32_t use64BitView, LONG& status);
+                                     int32_t use64BitView, LONG& status, DWORD& type);
 
 // Process method: a process with the method's image name is running. The
 // first call of a pass fills manager.processIds; later calls reuse it.

@@ -7,8 +7,11 @@
 #include "detection/probes.h"
 #include "detection/registry_roots.h"
 #include "detection/split_path.h"
+#include "detection/system_folder.h"
+#include "detection/value_expansion.h"
 #include "support/debug_log.h"
 #include "support/win_owners.h"
+#include "support/wow64.h"
 
 namespace {
 
@@ -20,18 +23,49 @@ int32_t BinaryTypeNumber(const std::wstring& text) {
     return _wtoi(digits);
 }
 
-// The file-system questions of the probe, told to the observer if any.
-bool NamesFolder(const wchar_t* path, DetectionObserver* observer) {
-    const bool answer = PathIsDirectoryW(path) != FALSE;
-    if (observer) observer->PathTested(path, PathQuestion::kIsFolder, answer);
-    return answer;
+// Whether this 32-bit process runs on 64-bit Windows; asked once, as that
+// never changes.
+bool UnderWow64() {
+    static const bool wow64 = CWOW64().IsWow64Process();
+    return wow64;
 }
 
-bool Exists(const wchar_t* path, DetectionObserver* observer) {
-    const bool answer = PathFileExistsW(path) != FALSE;
-    if (observer) observer->PathTested(path, PathQuestion::kExists, answer);
-    return answer;
-}
+// The file-system questions of the probe, asked as the writer of the value
+// would ask them and told to the observer if any.
+class PathTests {
+public:
+    // native64: the value comes from the 64-bit view under WOW64.
+    PathTests(bool native64, DetectionObserver* observer) : m_native64(native64), m_observer(observer) {}
+
+    bool NamesFolder(const wchar_t* path) const {
+        return Ask(path, PathQuestion::kIsFolder, [](const wchar_t* p) { return PathIsDirectoryW(p) != FALSE; });
+    }
+    bool Exists(const wchar_t* path) const {
+        return Ask(path, PathQuestion::kExists, [](const wchar_t* p) { return PathFileExistsW(p) != FALSE; });
+    }
+
+private:
+    // A path in the system folder from the 64-bit view names the 64-bit
+    // System32, which this process reaches only with the redirection off:
+    // off for that one call, and on again when the guard goes.
+    template <typename Question>
+    bool Ask(const wchar_t* path, PathQuestion question, Question ask) const {
+        bool answer = false;
+        bool redirectionOff = false;
+        if (m_native64 && LiesInSystemFolder(path)) {
+            CWOW64 redirection;
+            redirectionOff = redirection.DisableFsRedirection();
+            answer = ask(path);
+        } else {
+            answer = ask(path);
+        }
+        if (m_observer) m_observer->PathTested(path, question, answer, redirectionOff);
+        return answer;
+    }
+
+    bool m_native64;
+    DetectionObserver* m_observer;
+};
 
 // Joins binary to the folder in path, in place; false when the result would
 // not fit the path buffer, so no such file can be named.
@@ -45,10 +79,10 @@ bool AppendBinary(wchar_t* path, const std::wstring& binary, DetectionObserver* 
 // The registry text names something that does not exist: look for "binary"
 // in the folder of the named file instead.
 int32_t ProbeBesideMissingFile(const wchar_t* folder, const std::wstring& binary, std::wstring& foundPath,
-                               DetectionObserver* observer) {
+                               const PathTests& tests, DetectionObserver* observer) {
     wchar_t candidate[MAX_PATH] = {};
     lstrcpynW(candidate, folder, MAX_PATH);
-    if (!AppendBinary(candidate, binary, observer) || !Exists(candidate, observer)) return 0;
+    if (!AppendBinary(candidate, binary, observer) || !tests.Exists(candidate)) return 0;
     foundPath = candidate;
     return 1;
 }
@@ -56,33 +90,46 @@ int32_t ProbeBesideMissingFile(const wchar_t* folder, const std::wstring& binary
 // Reads the method's value into text. A rootKey that names no root a
 // catalogue may use is never opened: the number would be whatever handle the
 // host holds under it, or the performance data.
-RegistryReadOutcome ReadMethodValue(const std::vector<std::wstring>& params, wchar_t* text,
-                                    DetectionObserver* observer) {
-    const bool view64 = params[kParamBinaryEnvironment] == L"1";
+RegistryReadReport ReadMethodValue(const std::vector<std::wstring>& params, wchar_t* text) {
+    RegistryReadReport read;
+    read.view64 = params[kParamBinaryEnvironment] == L"1";
     const uint32_t number = RegistryRootAsRead(params[kParamRootKey]);
+    read.root = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(number));
+    read.outcome = RegistryReadOutcome::kRootRefused;
+    read.text = text;
     const HKEY root = CatalogueRootKey(number);
-    LONG status = ERROR_SUCCESS;
-    RegistryReadOutcome read = RegistryReadOutcome::kRootRefused;
-    if (root) {
-        read = ReadRegistryText(root, params[kParamSubKey].c_str(), params[kParamValue].c_str(), text, view64, status);
-    } else {
+    if (!root) {
         CMLog::GetInstance().Log(L"root refused: not a registry root a catalogue may use");
+        return read;
     }
-    if (observer) {
-        observer->RegistryRead({reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(number)), view64, read, status, text});
-    }
+    DWORD type = REG_NONE;
+    read.outcome = ReadRegistryText(root, params[kParamSubKey].c_str(), params[kParamValue].c_str(), text,
+                                    read.view64, read.status, type);
+    read.expandable = read.outcome == RegistryReadOutcome::kRead && type == REG_EXPAND_SZ;
     return read;
+}
+
+// The path the value names: a REG_EXPAND_SZ text expanded into expanded as
+// its writer reads it, any other text as it is. Null when the expansion does
+// not fit a path.
+wchar_t* ValuePath(RegistryReadReport& read, wchar_t* text, wchar_t* expanded, bool native64) {
+    if (!read.expandable) return text;
+    if (!ExpandValueText(text, native64, expanded)) {
+        read.outcome = RegistryReadOutcome::kExpansionTooLong;
+        return nullptr;
+    }
+    read.expanded = expanded;
+    return expanded;
 }
 
 }  // namespace
 
 RegistryReadOutcome ReadRegistryText(HKEY root, const wchar_t* subKey, const wchar_t* valueName, wchar_t* buffer,
-                                     int32_t use64BitView, LONG& status) {
+                                     int32_t use64BitView, LONG& status, DWORD& type) {
     REGSAM access = KEY_READ | (use64BitView ? KEY_WOW64_64KEY : 0);
     UniqueRegKey key;
     status = RegOpenKeyExW(root, subKey, 0, access, key.Receive());
     if (status != ERROR_SUCCESS) return RegistryReadOutcome::kKeyNotOpened;
-    DWORD type = 0;
     DWORD size = MAX_PATH * sizeof(wchar_t);
     status = RegQueryValueExW(key.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
     if (status != ERROR_SUCCESS) return RegistryReadOutcome::kValueNotRead;
@@ -98,7 +145,9 @@ RegistryReadOutcome ReadRegistryText(HKEY root, const wchar_t* subKey, const wch
 int32_t ReadRegistryString(HKEY root, const wchar_t* subKey, const wchar_t* valueName, wchar_t* buffer,
                            int32_t use64BitView) {
     LONG status = ERROR_SUCCESS;
-    return ReadRegistryText(root, subKey, valueName, buffer, use64BitView, status) == RegistryReadOutcome::kRead;
+    DWORD type = REG_NONE;
+    return ReadRegistryText(root, subKey, valueName, buffer, use64BitView, status, type) ==
+           RegistryReadOutcome::kRead;
 }
 
 int32_t ProbeRegistryFile(const std::vector<std::wstring>& params, int32_t& binaryType, std::wstring& foundPath,
@@ -106,37 +155,47 @@ int32_t ProbeRegistryFile(const std::vector<std::wstring>& params, int32_t& bina
     if (params.size() < kDetectParamCount) return 0;
     CMLog& log = CMLog::GetInstance();
     wchar_t text[MAX_PATH] = {};
+    wchar_t expanded[MAX_PATH] = {};
     log.Log(L"root=%s, subkey=%s, value=%s", params[kParamRootKey].c_str(), params[kParamSubKey].c_str(),
             params[kParamValue].c_str());
-    const RegistryReadOutcome read = ReadMethodValue(params, text, observer);
-    if (read != RegistryReadOutcome::kRead) {
-        if (read != RegistryReadOutcome::kRootRefused) log.Log(L"Regiter get value faile");
+    RegistryReadReport read = ReadMethodValue(params, text);
+    const bool native64 = read.view64 && UnderWow64();
+    wchar_t* path = read.outcome == RegistryReadOutcome::kRead ? ValuePath(read, text, expanded, native64) : nullptr;
+    if (observer) observer->RegistryRead(read);
+    if (read.outcome == RegistryReadOutcome::kExpansionTooLong) {
+        log.Log(L"value = %s, expanded too long for a path", text);
+        return 0;
+    }
+    if (read.outcome != RegistryReadOutcome::kRead) {
+        if (read.outcome != RegistryReadOutcome::kRootRefused) log.Log(L"Regiter get value faile");
         return 0;
     }
     log.Log(L"value = %s", text);
+    if (read.expandable) log.Log(L"expanded = %s", path);
 
+    const PathTests tests(native64, observer);
     const std::wstring& binary = params[kParamBinary];
-    const bool namesFolder = NamesFolder(text, observer);
+    const bool namesFolder = tests.NamesFolder(path);
     wchar_t folder[MAX_PATH] = {};
     wchar_t file[MAX_PATH] = {};
     bool joined = true;
     bool split = false;
     if (namesFolder) {
-        joined = AppendBinary(text, binary, observer);
+        joined = AppendBinary(path, binary, observer);
     } else {
-        split = SplitPath(text, folder, file) != 0;
+        split = SplitPath(path, folder, file) != 0;
     }
-    log.Log(L"szPath = %s", text);
+    log.Log(L"szPath = %s", path);
     if (!joined) return 0;  // folder + binary exceeds the path limit: no such file
 
     binaryType = BinaryTypeNumber(params[kParamBinaryType]);
-    if (Exists(text, observer)) {
+    if (tests.Exists(path)) {
         // A bare name without a separator is its own file part.
-        if (!namesFolder) binaryType = BinaryTypeFromFileName(split ? file : text, binaryType);
-        foundPath = text;
+        if (!namesFolder) binaryType = BinaryTypeFromFileName(split ? file : path, binaryType);
+        foundPath = path;
         log.Log(L"exename = %s, type=%d", foundPath.c_str(), binaryType);
         return 1;
     }
     if (namesFolder || !split) return 0;
-    return ProbeBesideMissingFile(folder, binary, foundPath, observer);
+    return ProbeBesideMissingFile(folder, binary, foundPath, tests, observer);
 }

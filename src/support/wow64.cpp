@@ -18,11 +18,11 @@ CWOW64::CWOW64()
       m_pfnDisableFsRedirection(BindKernel32<DisableFsRedirectionFn>("Wow64DisableWow64FsRedirection")),
       m_pfnRevertFsRedirection(BindKernel32<RevertFsRedirectionFn>("Wow64RevertWow64FsRedirection")),
       m_pfnEnableFsRedirection(BindKernel32<EnableFsRedirectionFn>("Wow64EnableWow64FsRedirection")),
-      m_pOldRedirectionValue(nullptr) {}
+      m_pOldRedirectionValue(nullptr),
+      m_bRedirectionOff(false) {}
 
 CWOW64::~CWOW64() {
-    // Only a guard that switched redirection off holds a saved state.
-    if (m_pOldRedirectionValue && m_pfnRevertFsRedirection) m_pfnRevertFsRedirection(m_pOldRedirectionValue);
+    if (m_bRedirectionOff && m_pfnRevertFsRedirection) m_pfnRevertFsRedirection(m_pOldRedirectionValue);
 }
 
 bool CWOW64::IsWow64Process() const {
@@ -30,6 +30,13 @@ bool CWOW64::IsWow64Process() const {
     BOOL wow64 = FALSE;  // the call's own result is not trusted; only the answer decides
     m_pfnIsWow64Process(GetCurrentProcess(), &wow64);
     return wow64 != FALSE;
+}
+
+bool CWOW64::DisableFsRedirection() {
+    // Without the way back, redirection is never switched off.
+    if (m_bRedirectionOff || !m_pfnDisableFsRedirection || !m_pfnRevertFsRedirection) return m_bRedirectionOff;
+    m_bRedirectionOff = m_pfnDisableFsRedirection(&m_pOldRedirectionValue) != FALSE;
+    return m_bRedirectionOff;
 }
 
 void UpdateWow64Flag(const CWOW64& wow64) {

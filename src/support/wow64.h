@@ -19,6 +19,13 @@ public:
     // is missing or the platform cannot say.
     bool IsWow64Process() const;
 
+    // Switches the file-system redirection of this thread off until the
+    // object goes, which switches it back on, however its scope ends. Every
+    // file call of the thread meanwhile, library loads included, sees the
+    // 64-bit system folder: keep the scope to the calls that need it. False
+    // when it cannot (32-bit Windows, or no entry points).
+    bool DisableFsRedirection();
+
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
     using DisableFsRedirectionFn = BOOL(WINAPI*)(PVOID*);
     using RevertFsRedirectionFn = BOOL(WINAPI*)(PVOID);
@@ -29,6 +36,9 @@ public:
     RevertFsRedirectionFn m_pfnRevertFsRedirection;
     EnableFsRedirectionFn m_pfnEnableFsRedirection;
     PVOID m_pOldRedirectionValue;
+    // The saved state is null when redirection was on before, so whether this
+    // object switched it off is kept on its own.
+    bool m_bRedirectionOff;
 };
 
 // Sets g_bIsWow64 from a CWOW64 query: the first step of every refresh.

@@ -37,13 +37,18 @@ void DeleteTree(const std::wstring& folder) {
     RemoveDirectoryW(folder.c_str());
 }
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder() : TempFolder(std::wstring()) {}
+
+TempFolder::TempFolder(const std::wstring& parent) {
     static std::atomic<unsigned> counter{0};
     wchar_t base[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, base);
+    if (parent.empty()) {
+        GetTempPathW(MAX_PATH, base);
+    } else {
+        lstrcpynW(base, (parent + L"\\").c_str(), MAX_PATH);
+    }
     m_path = std::wstring(base) + L"wsk" + std::to_wstring(GetCurrentProcessId()) + L"_" +
              std::to_wstring(GetTickCount() % 100000) + L"_" + std::to_wstring(counter++);
-    if (!m_path.empty() && m_path.back() == L'\\') m_path.pop_back();
     CreateFolders(m_path);
 }
 

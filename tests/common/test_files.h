@@ -9,6 +9,7 @@
 class TempFolder {
 public:
     TempFolder();
+    explicit TempFolder(const std::wstring& parent);  // made in parent rather than the temp folder
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

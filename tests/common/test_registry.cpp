@@ -29,8 +29,8 @@ TestRegistryKey::~TestRegistryKey() {
     RegDeleteKeyExW(m_root, m_subKey.c_str(), m_viewFlag, 0);
 }
 
-void TestRegistryKey::SetString(const wchar_t* name, const std::wstring& value) const {
-    SetBytes(name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+void TestRegistryKey::SetString(const wchar_t* name, const std::wstring& value, DWORD type) const {
+    SetBytes(name, type, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 void TestRegistryKey::SetBytes(const wchar_t* name, DWORD type, const void* data, DWORD size) const {

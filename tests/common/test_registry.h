@@ -15,7 +15,7 @@ public:
     TestRegistryKey(const TestRegistryKey&) = delete;
     TestRegistryKey& operator=(const TestRegistryKey&) = delete;
 
-    void SetString(const wchar_t* name, const std::wstring& value) const;
+    void SetString(const wchar_t* name, const std::wstring& value, DWORD type = REG_SZ) const;
     void SetBytes(const wchar_t* name, DWORD type, const void* data, DWORD size) const;
     const std::wstring& SubKey() const { return m_subKey; }
 

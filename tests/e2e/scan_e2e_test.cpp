@@ -188,6 +188,18 @@ TEST_F(ScanThroughHost, DraftListsEachUsableProgramOnceAndTheModuleFindsAllOfIt)
             .SetString(L"InstallLocation", m_files.Sub(Tag(L"lm64")));
     }
 
+    // An install folder in a REG_EXPAND_SZ value, as installers write it, in
+    // the 64-bit view where there is one; the App Paths entry, written out,
+    // tells which of its two executables is the program's own.
+    SetEnvironmentVariableW(L"WSK_SCAN_FILES", m_files.Path().c_str());
+    const RegistryView expandView = wow64 ? RegistryView::Bits64 : RegistryView::Bits32;
+    const std::wstring expandExe = Tag(L"ex") + L".exe";
+    const std::wstring expandPath = AddFile(Tag(L"ex") + L"\\" + expandExe);
+    AddFile(Tag(L"ex") + L"\\uninstall.exe");
+    AddEntry(HKEY_LOCAL_MACHINE, expandView, Tag(L"ex"), Name(L"ex"))
+        .SetString(L"InstallLocation", L"%WSK_SCAN_FILES%\\" + Tag(L"ex"), REG_EXPAND_SZ);
+    AddKey(HKEY_LOCAL_MACHINE, expandView, kAppPaths + expandExe).SetString(L"", expandPath);
+
     const std::wstring draft = Scan();
     std::vector<Product> products;
     ASSERT_TRUE(ParseDraft(draft, products)) << ToUtf8(draft);
@@ -214,6 +226,13 @@ TEST_F(ScanThroughHost, DraftListsEachUsableProgramOnceAndTheModuleFindsAllOfIt)
     ASSERT_NE(nullptr, p = Find(products, Name(L"ic"))) << ToUtf8(draft);
     const std::vector<Method> icMethods = {{hklm + kUninstall + Tag(L"ic"), L"DisplayIcon", iconExe, L"0", L"0"}};
     EXPECT_EQ(icMethods, p->methods);
+
+    ASSERT_NE(nullptr, p = Find(products, Name(L"ex"))) << ToUtf8(draft);
+    const std::wstring expandEnvironment = wow64 ? L"1" : L"0";
+    const std::vector<Method> exMethods = {
+        {hklm + kUninstall + Tag(L"ex"), L"InstallLocation", expandExe, L"0", expandEnvironment},
+        {hklm + kAppPaths + expandExe, L"", expandExe, L"0", expandEnvironment}};
+    EXPECT_EQ(exMethods, p->methods);
 
     if (wow64) {
         ASSERT_NE(nullptr, p = Find(products, Name(L"lm64"))) << ToUtf8(draft);
@@ -242,6 +261,7 @@ TEST_F(ScanThroughHost, DraftListsEachUsableProgramOnceAndTheModuleFindsAllOfIt)
     const std::vector<ListedItem> items = ParseItems(CallbackLog::Calls()[0].response);
     EXPECT_EQ(products.size(), items.size());
     for (const ListedItem& item : items) EXPECT_EQ(1, item.installed) << ToUtf8(item.name);
+    SetEnvironmentVariableW(L"WSK_SCAN_FILES", nullptr);
 }
 
 }  // namespace

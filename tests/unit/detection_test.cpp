@@ -10,6 +10,7 @@
 #include "detection/probes.h"
 #include "detection/process_list.h"
 #include "detection/split_path.h"
+#include "detection/value_expansion.h"
 #include "test_files.h"
 #include "test_process.h"
 #include "test_registry.h"
@@ -174,6 +175,114 @@ TEST(RegistryViews, OnlyTheExactTextOneReadsThe64BitView) {
         params[kParamBinaryEnvironment] = other;
         EXPECT_EQ(ownView, ProbeRegistryFile(params, type, found)) << "binaryEvironment=" << ToUtf8(other);
     }
+}
+
+std::wstring ExpandedHere(const std::wstring& text) {
+    wchar_t out[MAX_PATH * 2] = {};
+    ExpandEnvironmentStringsW(text.c_str(), out, MAX_PATH * 2);
+    return out;
+}
+
+// A 64-bit program's environment has the values this process sees as
+// ProgramW6432 and CommonProgramW6432; elsewhere every name means the same.
+TEST(ValueExpansion, AsA64BitProgramOnlyItsProgramFilesFoldersDiffer) {
+    const bool wow64 = RunningUnderWow64();
+    const std::vector<std::pair<std::wstring, std::wstring>> cases = {
+        {L"%ProgramFiles%\\App", wow64 ? L"%ProgramW6432%\\App" : L"%ProgramFiles%\\App"},
+        {L"%commonprogramfiles%", wow64 ? L"%CommonProgramW6432%" : L"%CommonProgramFiles%"},
+        {L"%SystemRoot%\\x%TEMP%", L"%SystemRoot%\\x%TEMP%"}, {L"%nope%windir%", L"%nope%windir%"},
+        {L"a%nope%%windir%", L"a%nope%%windir%"}, {L"100%", L"100%"}, {L"%%windir%", L"%%windir%"}, {L"%windir", L"%windir"}};
+    for (const auto& [text, as64] : cases) {
+        wchar_t out[MAX_PATH];
+        EXPECT_TRUE(ExpandValueText(text.c_str(), true, out) && ExpandedHere(as64) == out) << ToUtf8(text);
+        EXPECT_TRUE(ExpandValueText(text.c_str(), false, out) && ExpandedHere(text) == out) << ToUtf8(text);
+    }
+}
+
+// What the probe finds through values of either view, each row a text of a
+// type: nothing is found where the expected path is empty.
+struct ViewCase {
+    DWORD type;
+    std::wstring text;
+    std::wstring found32;
+    std::wstring found64;
+};
+
+void ExpectFoundInEitherView(const std::vector<ViewCase>& cases) {
+    const TestRegistryKey key32(HKEY_LOCAL_MACHINE, UniqueTestKeyPath(L"expand"), RegistryView::Bits32);
+    const TestRegistryKey key64(HKEY_LOCAL_MACHINE, UniqueTestKeyPath(L"expand"), RegistryView::Bits64);
+    for (const ViewCase& c : cases) {
+        for (const bool view64 : {false, true}) {
+            const TestRegistryKey& key = view64 ? key64 : key32;
+            key.SetString(L"Path", c.text, c.type);
+            const std::vector<std::wstring> params = {L"80000002", key.SubKey(), L"Path", L"app.exe", L"0",
+                                                      view64 ? L"1" : L"0", L"", L"", L"", L""};
+            int32_t type = 0;
+            std::wstring found;
+            ProbeRegistryFile(params, type, found);
+            EXPECT_EQ(view64 ? c.found64 : c.found32, found) << ToUtf8(c.text) << " view64=" << view64;
+        }
+    }
+}
+
+// A REG_EXPAND_SZ text is expanded as the program that wrote it reads it, a
+// REG_SZ is taken as written, and an expansion too long for a path names
+// nothing.
+TEST(ExpandableValues, AreExpandedAsTheirWriterReadsThem) {
+    const bool wow64 = RunningUnderWow64();
+    // Folders that only a 64-bit, or only a 32-bit, program's %ProgramFiles%
+    // names (the same on 32-bit Windows).
+    const TempFolder in64(ExpandedHere(wow64 ? L"%ProgramW6432%" : L"%ProgramFiles%"));
+    const TempFolder in32(ExpandedHere(L"%ProgramFiles%"));
+    const std::wstring app64 = in64.Sub(L"app.exe");
+    const std::wstring app32 = in32.Sub(L"app.exe");
+    // Folders named literally by a reference, and a path as long as can be.
+    const TempFolder literal;
+    const std::wstring named = literal.Sub(L"%WSK_NAME%");
+    const std::wstring huge = literal.Sub(L"%WSK_HUGE%");
+    const std::wstring longest = literal.Sub(std::wstring(MAX_PATH - 6 - literal.Path().size(), L'f') + L".exe");
+    for (const std::wstring& file : {app64, app32, named + L"\\app.exe", huge + L"\\app.exe", longest}) {
+        WriteBytes(file, "x");
+    }
+    SetEnvironmentVariableW(L"WSK_NAME", L"elsewhere");
+    SetEnvironmentVariableW(L"WSK_HUGE", std::wstring(250, L'x').c_str());
+    SetEnvironmentVariableW(L"WSK_LONGEST", longest.c_str());
+    const std::wstring cmd = ExpandedHere(L"%SystemRoot%\\System32\\cmd.exe");
+    const std::wstring gone;
+    ExpectFoundInEitherView({
+        {REG_EXPAND_SZ, L"%ProgramFiles%" + in64.Path().substr(in64.Path().rfind(L'\\')), wow64 ? gone : app64, app64},
+        {REG_EXPAND_SZ, L"%ProgramFiles%" + in32.Path().substr(in32.Path().rfind(L'\\')), app32, wow64 ? gone : app32},
+        {REG_SZ, L"%ProgramFiles%" + in32.Path().substr(in32.Path().rfind(L'\\')), gone, gone},
+        {REG_EXPAND_SZ, L"%SystemRoot%\\System32\\cmd.exe", cmd, cmd},
+        {REG_SZ, named, named + L"\\app.exe", named + L"\\app.exe"},
+        {REG_EXPAND_SZ, named, gone, gone},
+        {REG_EXPAND_SZ, huge, gone, gone},
+        {REG_EXPAND_SZ, L"%WSK_LONGEST%", longest, longest},  // 259 characters
+        {REG_EXPAND_SZ, L"%WSK_LONGEST%x", gone, gone},
+    });
+    for (const wchar_t* name : {L"WSK_NAME", L"WSK_HUGE", L"WSK_LONGEST"}) SetEnvironmentVariableW(name, nullptr);
+}
+
+// Under WOW64 this process sees SysWOW64 as System32; a value of the 64-bit
+// view names the 64-bit System32, which it reaches through Sysnative.
+TEST(ExpandableValues, SystemFolderOfThe64BitViewIsThe64BitOne) {
+    if (!RunningUnderWow64()) GTEST_SKIP() << "32-bit Windows has one system folder: no redirection to look past";
+    wchar_t windows[MAX_PATH] = {};
+    wchar_t system[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    GetSystemDirectoryW(system, MAX_PATH);
+    const TempFolder native(std::wstring(windows) + L"\\Sysnative");
+    WriteBytes(native.Sub(L"app.exe"), "x");
+    const std::wstring name = native.Path().substr(native.Path().rfind(L'\\'));
+    const std::wstring inSystem = system + name;
+    ASSERT_FALSE(FileExists(inSystem)) << "only the 64-bit system folder holds it";
+    const std::wstring app = inSystem + L"\\app.exe";
+    ExpectFoundInEitherView({
+        {REG_SZ, app, L"", app},
+        {REG_SZ, inSystem + L"\\uninst.exe", L"", app},
+        {REG_EXPAND_SZ, L"%SystemRoot%\\System32" + name, L"", ExpandedHere(L"%SystemRoot%\\System32") + name + L"\\app.exe"},
+    });
+    EXPECT_FALSE(FileExists(inSystem)) << "redirection is on again after the probe";
 }
 
 // A copy of the sleeper under a name no other process has.
