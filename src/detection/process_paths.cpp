@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <cwctype>
+
 #include "detection/process_list.h"
 #include "support/win_owners.h"
 
@@ -95,7 +97,18 @@ LONG ListedNtImagePath(uint32_t processId, std::wstring& ntPath) {
     return status;
 }
 
+// The DOS-devices form of a path (\??\C:\x.exe, \??\UNC\server\share\x.exe),
+// which Wine 10 gives for the system's process list: the drive or network
+// path itself, or empty when it is neither.
+std::wstring PathFromDosDevicesForm(const std::wstring& path) {
+    const std::wstring rest = path.substr(4);
+    if (StartsWithDevice(rest, L"UNC")) return FittingPath(L"\\" + rest.substr(3));
+    const bool drive = rest.size() > 2 && iswalpha(rest[0]) && rest[1] == L':' && rest[2] == L'\\';
+    return drive ? FittingPath(rest) : std::wstring();
+}
+
 std::wstring DrivePathFromDevicePath(const std::wstring& devicePath) {
+    if (devicePath.compare(0, 4, L"\\??\\") == 0) return PathFromDosDevicesForm(devicePath);
     const std::wstring network = L"\\Device\\Mup";
     if (StartsWithDevice(devicePath, network)) return FittingPath(L"\\" + devicePath.substr(network.size()));
     for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {

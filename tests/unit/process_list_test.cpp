@@ -101,6 +101,9 @@ TEST(DevicePaths, TakeTheDriveLetterThatMapsTheDevice) {
         {volume, L""},
         {L"\\Device\\NoSuchDevice\\app.exe", L""},
         {L"\\Device\\Mup\\server\\share\\app.exe", L"\\\\server\\share\\app.exe"},
+        {L"\\??\\C:\\App\\app.exe", L"C:\\App\\app.exe"},  // the DOS-devices form, as Wine 10 gives it
+        {L"\\??\\UNC\\server\\share\\app.exe", L"\\\\server\\share\\app.exe"},
+        {L"\\??\\Volume{0}\\app.exe", L""},
         {volume + L"\\" + std::wstring(MAX_PATH - 3, L'a'), L""},  // over MAX_PATH with its drive
         {volume + L"\\" + std::wstring(MAX_PATH - 4, L'a'), letter + L"\\" + std::wstring(MAX_PATH - 4, L'a')},
     };
