@@ -90,7 +90,7 @@ pushd "%bin%"
 "%stage%\wareseek-host.exe"%args%
 set got=%errorlevel%
 popd
-if "%got%"=="%expected%" (set rc=0) else (set rc=%got%)
+if "%got%"=="%expected%" (set "rc=0") else (set "rc=%got%, expected %expected%")
 goto :tally
 
 :tally
