@@ -24,11 +24,16 @@ if defined PROCESSOR_ARCHITEW6432 (
 ) else (
   echo Windows of processor architecture %PROCESSOR_ARCHITECTURE%
 )
+rem Both succeed only elevated; fltmc also where the Server service is off.
+set elevated=no
 fltmc >nul 2>&1
-if errorlevel 1 (
-  echo Elevated: no. Tests that need administrator rights are skipped and say so.
-) else (
+if not errorlevel 1 set elevated=yes
+net session >nul 2>&1
+if not errorlevel 1 set elevated=yes
+if %elevated%==yes (
   echo Elevated: yes
+) else (
+  echo Elevated: no. Tests that need administrator rights are skipped and say so.
 )
 echo.
 

@@ -1,7 +1,7 @@
 # Makes the test bundle with its packaging script, unpacks it, checks its
 # layout, and runs its run-tests.cmd /quick under Wine's cmd in both prefixes,
-# from another folder than the bundle's: every run must pass and the closing
-# line must count them all.
+# from another folder than the bundle's: it must say whether it runs elevated,
+# every run must pass and the closing line must count them all.
 #   the variables of make_tests_bundle.cmake, and
 #   EMULATOR   the Wine launcher (scripts/in-wine)
 cmake_minimum_required(VERSION 3.20)
@@ -33,7 +33,8 @@ endforeach()
 string(REPLACE "/" "\\" script "Z:${folder}/run-tests.cmd")
 foreach(prefix win32 win64)
   string(TIMESTAMP start "%s")
-  execute_process(COMMAND "${CMAKE_COMMAND}" -E env "WARESEEK_WINE_PREFIX=${prefix}" "${EMULATOR}" cmd /c "${script}" /quick
+  execute_process(
+    COMMAND "${CMAKE_COMMAND}" -E env "WARESEEK_WINE_PREFIX=${prefix}" "${EMULATOR}" cmd /c "${script}" /quick
     WORKING_DIRECTORY "${unpacked}" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   string(TIMESTAMP end "%s")
   math(EXPR seconds "${end} - ${start}")
@@ -41,8 +42,12 @@ foreach(prefix win32 win64)
   message("${prefix}: exit code ${rc} after ${seconds} s\n--- stdout\n${out}--- stderr\n${err}---")
   string(REGEX MATCH "[^\n]*\n*$" last "${out}")
   string(STRIP "${last}" last)
+  if(NOT out MATCHES "\nElevated: (yes|no)")
+    string(APPEND failures "${prefix}: no line saying whether it runs elevated\n")
+  endif()
   if(NOT rc EQUAL 0 OR NOT last STREQUAL "${quick_runs} passed, 0 failed")
-    string(APPEND failures "${prefix}: exit code ${rc}, closing line '${last}', expected '${quick_runs} passed, 0 failed'\n")
+    string(APPEND failures
+      "${prefix}: exit code ${rc}, closing line '${last}', expected '${quick_runs} passed, 0 failed'\n")
   endif()
 endforeach()
 
