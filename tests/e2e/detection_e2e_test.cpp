@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "staged_module.h"
+#include "test_platform.h"
 #include "test_process.h"
 #include "test_registry.h"
 
@@ -38,6 +39,9 @@ protected:
 };
 
 TEST_F(DetectionThroughModule, RegistryViewIsChosenByTheMethod) {
+    if (!RunningElevated()) {
+        GTEST_SKIP() << WARESEEK_NEEDS_ELEVATION "writes its keys under HKLM, the root with two views";
+    }
     WriteBytes(m_install.Sub(L"app.exe"), "x");
     TestRegistryKey own(HKEY_LOCAL_MACHINE, UniqueTestKeyPath(L"own"));
     own.SetString(L"InstallDir", m_install.Path());

@@ -14,6 +14,7 @@
 #include "staged_module.h"
 #include "support/debug_log.h"
 #include "support/win_owners.h"
+#include "test_platform.h"
 #include "test_process.h"
 #include "test_registry.h"
 
@@ -73,6 +74,10 @@ size_t Count(const std::vector<std::wstring>& lines, const std::wstring& message
 class DebugLog : public ::testing::Test {
 protected:
     void SetUp() override {
+        if (!RunningElevated()) {
+            GTEST_SKIP() << WARESEEK_NEEDS_ELEVATION "the log's switch is under HKLM, its mutex a Global\\ object, "
+                                                     "its folder in the all-users documents";
+        }
         SetSwitch(L"1");
         DeleteFileW(LogFilePath().c_str());
     }
@@ -251,7 +256,9 @@ TEST_F(DebugLog, ConcurrentProcessesWriteWholeLines) {
 // mutex, lines take turns, so the deleted file was the one that first went past
 // the limit: the writers' lost lines, at the front of each writer's sequence,
 // with the pre-filled bytes make up more than the limit and less than one line
-// beyond it.
+// beyond it. On Windows a scanner that holds the deleted file keeps its name
+// taken (delete pending) a while, and lines written meanwhile are lost too:
+// there the loss is only bounded below, and kept lines need only keep order.
 TEST_F(DebugLog, ConcurrentProcessesAcrossTheRestartLoseOnlyTheDeletedFile) {
     const int writers = 8;
     const int lines = 2000;
@@ -281,29 +288,34 @@ TEST_F(DebugLog, ConcurrentProcessesAcrossTheRestartLoseOnlyTheDeletedFile) {
         }
     }
     EXPECT_EQ(0u, broken) << "first broken line: " << ToUtf8(firstBroken);
+    const bool exactLoss = RunningUnderWine();
     size_t lostBytes = 0;
     size_t longest = 0;
     for (int writer = 0; writer < writers; ++writer) {
-        // Each writer's kept lines are its last ones, in order, each once.
+        // Each writer's kept lines are in order, each once; under Wine they are
+        // its last ones.
         const std::vector<int>& own = kept[writer];
         const int first = lines - static_cast<int>(own.size());
         for (size_t i = 0; i < own.size(); ++i) {
-            if (own[i] != first + static_cast<int>(i)) {
-                ADD_FAILURE() << "writer " << writer << " kept line " << own[i] << " where " << first + i
-                              << " belongs";
+            const bool inPlace = exactLoss ? own[i] == first + static_cast<int>(i) : i == 0 || own[i] > own[i - 1];
+            if (!inPlace) {
+                ADD_FAILURE() << "writer " << writer << " kept line " << own[i] << " at place " << i;
                 break;
             }
         }
+        const std::set<int> keptLines(own.begin(), own.end());
         for (int i = 0; i < lines; ++i) {
             const size_t lineBytes =
                 (20 + (L"writer w" + std::to_wstring(writer) + L" line " + std::to_wstring(i) + tail).size() + 2) *
                 sizeof(wchar_t);
             longest = std::max(longest, lineBytes);
-            if (i < first) lostBytes += lineBytes;
+            if (keptLines.count(i) == 0) lostBytes += lineBytes;
         }
     }
     EXPECT_GT(prefill + lostBytes, limit) << "lines lost before the file reached the limit";
-    EXPECT_LE(prefill + lostBytes, limit + longest) << "lines lost after the restart";
+    if (exactLoss) {
+        EXPECT_LE(prefill + lostBytes, limit + longest) << "lines lost after the restart";
+    }
 }
 
 // A process that may not create global objects gets no mutex. Here the name is

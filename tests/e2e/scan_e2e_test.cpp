@@ -9,6 +9,7 @@
 
 #include "staged_module.h"
 #include "support/xml_document.h"
+#include "test_platform.h"
 #include "test_process.h"
 #include "test_registry.h"
 
@@ -128,6 +129,10 @@ const Product* Find(const std::vector<Product>& products, const std::wstring& na
 }
 
 TEST_F(ScanThroughHost, DraftListsEachUsableProgramOnceAndTheModuleFindsAllOfIt) {
+    if (!RunningUnderWine()) {
+        GTEST_SKIP() << "compares drafts of every program installed, which installs and updates in the background "
+                        "change between scans; runs under Wine only";
+    }
     const bool wow64 = RunningUnderWow64();
     const std::wstring hklm = L"80000002\\";
     const std::wstring hkcu = L"80000001\\";

@@ -39,9 +39,13 @@ void CheckResponse(const RobustCase& robustCase, const std::wstring& response, P
         return;
     }
     ++Totals().responses;
-    CXmlNodeWrapper root(document.GetRootNode());
-    CXmlNodeWrapper named(root.SelectSingleNode(L"self::Response"));
-    if (!named.IsValid()) problems.push_back("status 0 with a document that is not a Response");
+    // The element's own name: Windows' MSXML 3 selects with XSL patterns by
+    // default, which know no XPath axes such as self::.
+    IXMLDOMNode* const rootNode = document.GetRootNode();
+    CXmlNodeWrapper root(rootNode);
+    ComString name;
+    if (!rootNode || FAILED(rootNode->get_nodeName(name.Receive())) || name.Str() != L"Response")
+        problems.push_back("status 0 with a document that is not a Response");
     CheckItems(robustCase, root, problems);
 }
 

@@ -12,6 +12,7 @@
 #include "detection/split_path.h"
 #include "detection/value_expansion.h"
 #include "test_files.h"
+#include "test_platform.h"
 #include "test_process.h"
 #include "test_registry.h"
 
@@ -161,6 +162,9 @@ TEST_F(RegistryProbe, ValueMustFitWithItsTerminator) {
 }
 
 TEST(RegistryViews, OnlyTheExactTextOneReadsThe64BitView) {
+    if (!RunningElevated()) {
+        GTEST_SKIP() << WARESEEK_NEEDS_ELEVATION "writes its key under HKLM, the root with two views";
+    }
     TempFolder folder;
     WriteBytes(folder.Sub(L"app.exe"), "x");
     TestRegistryKey key(HKEY_LOCAL_MACHINE, UniqueTestKeyPath(L"view"), RegistryView::Bits64);
@@ -372,6 +376,9 @@ TEST_F(ProcessProbe, NamesakeWhosePathCanBeReadIsReported) {
 // services.exe always runs; on 64-bit Windows it is a 64-bit process, whose
 // module list a 32-bit process cannot read.
 TEST_F(ProcessProbe, FindsSystemProcessesOfEitherBitness) {
+    if (!RunningElevated()) {
+        GTEST_SKIP() << WARESEEK_NEEDS_ELEVATION "the path of services.exe is given only to administrators";
+    }
     EXPECT_EQ(1, Probe(L"services.exe"));
     EXPECT_EQ(0, m_type);
     const std::wstring tail = L"\\system32\\services.exe";

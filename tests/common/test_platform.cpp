@@ -1,0 +1,28 @@
+#include "test_platform.h"
+
+#include <windows.h>
+
+#include "support/win_owners.h"
+
+bool RunningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+bool RunningElevated() {
+    HANDLE raw = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) {
+        const UniqueHandle token(raw);
+        TOKEN_ELEVATION elevation = {};
+        DWORD size = 0;
+        if (GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation, &size)) {
+            return elevation.TokenIsElevated != 0;
+        }
+    }
+    // Elevation is unknown before Vista; membership of Administrators decides.
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof administrators;
+    BOOL member = FALSE;
+    return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sidSize) &&
+           CheckTokenMembership(nullptr, administrators, &member) && member;
+}
