@@ -19,17 +19,11 @@ foreach(sample ProductCfg/SMBPlugins_x86.xml ProductCfg/SMBPlugins_x64.xml Produ
 endforeach()
 set(STAGE_DIR "${private_stage}")
 include("${CMAKE_CURRENT_LIST_DIR}/../make_package.cmake")
+include("${CMAKE_CURRENT_LIST_DIR}/unpack_archive.cmake")
 
 set(failures "")
 set(top "wareseek-${VERSION}")
-get_filename_component(unpacked "${OUTPUT}.unpacked" ABSOLUTE)
-file(REMOVE_RECURSE "${unpacked}")
-file(MAKE_DIRECTORY "${unpacked}")
-execute_process(COMMAND "${CMAKE_COMMAND}" -E tar xf "${package_output}" WORKING_DIRECTORY "${unpacked}"
-  RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "cannot unpack ${package_output}")
-endif()
+unpack_archive("${package_output}" unpacked)
 set(folder "${unpacked}/${top}")
 
 # The archive's list, in the archive's order, and nothing else unpacked.

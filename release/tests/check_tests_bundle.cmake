@@ -6,18 +6,12 @@
 #   EMULATOR   the Wine launcher (scripts/in-wine)
 cmake_minimum_required(VERSION 3.20)
 include("${CMAKE_CURRENT_LIST_DIR}/../make_tests_bundle.cmake")
+include("${CMAKE_CURRENT_LIST_DIR}/unpack_archive.cmake")
 
 # Test programs and the host's runs that run-tests.cmd /quick counts.
 set(quick_runs 17)
 
-get_filename_component(unpacked "${OUTPUT}.unpacked" ABSOLUTE)
-file(REMOVE_RECURSE "${unpacked}")
-file(MAKE_DIRECTORY "${unpacked}")
-execute_process(COMMAND "${CMAKE_COMMAND}" -E tar xf "${bundle_output}" WORKING_DIRECTORY "${unpacked}"
-  RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "cannot unpack ${bundle_output}")
-endif()
+unpack_archive("${bundle_output}" unpacked)
 set(folder "${unpacked}/wareseek-${VERSION}-tests")
 
 set(failures "")
