@@ -12,6 +12,7 @@
 
 #include "http_test_server.h"
 #include "staged_module.h"
+#include "test_debug_log.h"
 #include "support/debug_log.h"
 #include "support/win_owners.h"
 #include "test_platform.h"
@@ -40,13 +41,9 @@ std::wstring QuillmoorFolder() {
     return std::wstring(folder) + L"\\Quillmoor";
 }
 
-std::wstring LogFilePath() {
-    return QuillmoorFolder() + L"\\log\\wareseek.log";
-}
-
 // The log's lines (without the byte-order mark), split at CR LF.
 std::vector<std::wstring> LogLines() {
-    const std::string bytes = ReadBytes(LogFilePath());
+    const std::string bytes = ReadBytes(DebugLogPath());
     if (bytes.size() < 2) return {};
     std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / sizeof(wchar_t));
     std::vector<std::wstring> lines;
@@ -79,7 +76,7 @@ protected:
                                                      "its folder in the all-users documents";
         }
         SetSwitch(L"1");
-        DeleteFileW(LogFilePath().c_str());
+        DeleteFileW(DebugLogPath().c_str());
     }
     void RegisterOnce() {
         ASSERT_TRUE(m_module.Load());
@@ -103,12 +100,12 @@ TEST_F(DebugLog, SwitchOffOrNotTheTextOneWritesNothing) {
     RegSetValueExW(key, L"debug", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
     RegCloseKey(key);
     RegisterOnce();
-    EXPECT_FALSE(FileExists(LogFilePath()));
+    EXPECT_FALSE(FileExists(DebugLogPath()));
 }
 
 TEST_F(DebugLog, FirstLineStartsAFileWithByteOrderMark) {
     RegisterOnce();  // registration and release each empty the catalogue
-    const std::string bytes = ReadBytes(LogFilePath());
+    const std::string bytes = ReadBytes(DebugLogPath());
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ("\xFF\xFE", bytes.substr(0, 2));
     const std::vector<std::wstring> lines = LogLines();
@@ -129,7 +126,7 @@ TEST_F(DebugLog, SetUpWaitsForTheFirstQueryNotTheLoad) {
     ASSERT_EQ(S_OK, m_module.Query(WARESEEK_PLUGIN_ID, &created));
     ObjectHolder object(created);
     EXPECT_TRUE(FileExists(logFolder));
-    EXPECT_FALSE(FileExists(LogFilePath())) << "no line yet";
+    EXPECT_FALSE(FileExists(DebugLogPath())) << "no line yet";
     object->RegisterCallback(&CallbackLog::Record, m_module.Context());  // logs the emptied catalogue
     EXPECT_EQ(1u, LogLines().size());
 }
@@ -138,10 +135,10 @@ TEST_F(DebugLog, FileIsRestartedOnlyBeyondTenMebibytes) {
     std::string full(10485760, 'a');
     full[0] = '\xFF';
     full[1] = '\xFE';
-    WriteBytes(LogFilePath(), full);
+    WriteBytes(DebugLogPath(), full);
     CMLog& log = CMLog::GetInstance();
     log.Log(L"appended");
-    std::string bytes = ReadBytes(LogFilePath());
+    std::string bytes = ReadBytes(DebugLogPath());
     EXPECT_GT(bytes.size(), full.size()) << "a file of exactly the limit is appended to";
     EXPECT_TRUE(bytes.compare(0, full.size(), full) == 0) << "the old content stays in front";
     log.Log(L"restarted");  // the file is now beyond the limit
@@ -149,9 +146,9 @@ TEST_F(DebugLog, FileIsRestartedOnlyBeyondTenMebibytes) {
     ASSERT_EQ(1u, lines.size());
     EXPECT_EQ(L"restarted", MessageOf(lines[0]));
 
-    WriteBytes(LogFilePath(), full + "a");
+    WriteBytes(DebugLogPath(), full + "a");
     log.Log(L"first of a new file");
-    bytes = ReadBytes(LogFilePath());
+    bytes = ReadBytes(DebugLogPath());
     EXPECT_EQ("\xFF\xFE", bytes.substr(0, 2));
     lines = LogLines();
     ASSERT_EQ(1u, lines.size());
@@ -162,7 +159,7 @@ TEST_F(DebugLog, LongMessagesAreCutToTheLineLimit) {
     CMLog& log = CMLog::GetInstance();
     log.Log(L"%s", std::wstring(1001, L'm').c_str());
     log.Log(L"%s", std::wstring(1100, L'n').c_str());
-    const std::string bytes = ReadBytes(LogFilePath());
+    const std::string bytes = ReadBytes(DebugLogPath());
     const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
     ASSERT_EQ(2046u, text.size());
     EXPECT_EQ(L"\r\n", text.substr(1021, 2)) << "1,001 characters still end with CR LF";
@@ -229,7 +226,7 @@ void RunWriters(int writers, int lines) {
 
 // The log holds each writer's every line once, whole, after the byte-order mark.
 void ExpectEveryWriterLineOnce(int writers, int lines) {
-    EXPECT_EQ("\xFF\xFE", ReadBytes(LogFilePath()).substr(0, 2));
+    EXPECT_EQ("\xFF\xFE", ReadBytes(DebugLogPath()).substr(0, 2));
     static const std::wregex whole(
         L"\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}\twriter w\\d line \\d+ of a message long enough to be "
         L"written in several pieces by a careless logger");
@@ -267,10 +264,10 @@ TEST_F(DebugLog, ConcurrentProcessesAcrossTheRestartLoseOnlyTheDeletedFile) {
     std::string old(prefill, 'a');
     old[0] = '\xFF';
     old[1] = '\xFE';
-    WriteBytes(LogFilePath(), old);
+    WriteBytes(DebugLogPath(), old);
     RunWriters(writers, lines);
 
-    const std::string bytes = ReadBytes(LogFilePath());
+    const std::string bytes = ReadBytes(DebugLogPath());
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ("\xFF\xFE", bytes.substr(0, 2));
     EXPECT_LT(bytes.size(), limit) << "restarted once, not appended to the old file";
