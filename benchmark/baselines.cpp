@@ -8,7 +8,7 @@
 #include <map>
 
 #include "detection/image_name_order.h"
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include "generated_catalogue.h"
 #include "heap_use.h"
 #include "process_memory.h"
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 #include "test_files.h"
 #include "wareseek/plugin_api.h"
 

@@ -5,17 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "callback_sink.h"
+#include "request/callback_sink.h"
 #include "check/check_mode.h"
-#include "delivery_view.h"
+#include "request/delivery_view.h"
 #include "exit_codes.h"
 #include "explain/explain_mode.h"
 #include "host_options.h"
-#include "module_loader.h"
-#include "module_version.h"
+#include "request/module_loader.h"
+#include "request/module_version.h"
 #include "scan/scan_mode.h"
 #include "utf8_output.h"
-#include "xml_reader.h"
+#include "request/xml_reader.h"
 
 namespace {
 

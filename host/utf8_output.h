@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "support/utf8_text.h"
+#include "text/utf8_text.h"
 
 // Switches the console's output code page to UTF-8 for this object's life and
 // restores the previous one afterwards (the console outlives the host).

@@ -10,8 +10,8 @@
 #include <new>
 #include <string>
 
-#include "support/com_apartment.h"
-#include "support/com_ptr.h"
+#include "win32/com_apartment.h"
+#include "win32/com_ptr.h"
 
 namespace zqd {
 

@@ -4,7 +4,7 @@
 #include <msxml2.h>
 
 #include "com_owners.h"
-#include "support/xml_parser.h"
+#include "xml/xml_parser.h"
 
 namespace zqd {
 namespace {

@@ -2,8 +2,8 @@
 
 #include "fetch_worker.h"
 #include "md5.h"
-#include "support/debug_log.h"
-#include "support/file_bytes.h"
+#include "log/debug_log.h"
+#include "win32/file_bytes.h"
 
 namespace zqd {
 namespace {

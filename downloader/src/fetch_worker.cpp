@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "downloader.h"
-#include "support/debug_log.h"
-#include "support/win_owners.h"
+#include "log/debug_log.h"
+#include "win32/win_owners.h"
 
 namespace zqd {
 namespace {

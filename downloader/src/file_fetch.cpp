@@ -3,7 +3,7 @@
 #include <shlwapi.h>
 
 #include "fetch.h"
-#include "support/file_bytes.h"
+#include "win32/file_bytes.h"
 
 namespace zqd {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "fetch.h"
 #include "server_certificate.h"
-#include "support/debug_log.h"
+#include "log/debug_log.h"
 
 namespace zqd {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cwctype>
 
-#include "support/digest.h"
+#include "win32/digest.h"
 
 namespace zqd {
 namespace {

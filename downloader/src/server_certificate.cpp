@@ -1,7 +1,7 @@
 #include "server_certificate.h"
 
-#include "support/crypt_owners.h"
-#include "support/debug_log.h"
+#include "win32/crypt_owners.h"
+#include "log/debug_log.h"
 
 namespace zqd {
 namespace {

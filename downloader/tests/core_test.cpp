@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "support/file_bytes.h"
+#include "win32/file_bytes.h"
 #include "download_request.h"
 #include "downloader.h"
 #include "fetch.h"

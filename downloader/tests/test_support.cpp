@@ -1,6 +1,6 @@
 #include "test_support.h"
 
-#include "support/xml_text.h"
+#include "xml/xml_text.h"
 
 namespace zqd_test {
 std::wstring FileUrl(const std::wstring& path) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 #include "test_files.h"
 #include "wareseek/download_api.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "support/crypt_owners.h"
+#include "win32/crypt_owners.h"
 
 namespace zqd_test {
 

@@ -5,9 +5,9 @@
 
 #include "check/deeper_products.h"
 #include "check/parse_error_locator.h"
-#include "support/com_owners.h"
-#include "support/xml_document.h"
-#include "support/xml_parser.h"
+#include "win32/com_owners.h"
+#include "xml/xml_document.h"
+#include "xml/xml_parser.h"
 
 namespace {
 

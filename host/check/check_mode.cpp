@@ -6,7 +6,7 @@
 #include "check/catalogue_rules.h"
 #include "check/check_report.h"
 #include "error_text.h"
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 #include "utf8_output.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "support/com_owners.h"
-#include "support/com_ptr.h"
-#include "support/xml_document.h"
+#include "win32/com_owners.h"
+#include "win32/com_ptr.h"
+#include "xml/xml_document.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <shlwapi.h>
 #include <xmllite.h>
 
-#include "support/com_ptr.h"
-#include "support/system_library.h"
+#include "win32/com_ptr.h"
+#include "win32/system_library.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "explain/explanation.h"
 #include "explain/explanation_json.h"
 #include "explain/explanation_text.h"
-#include "module_loader.h"
+#include "request/module_loader.h"
 #include "support/wow64.h"
 #include "utf8_output.h"
 

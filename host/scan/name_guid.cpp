@@ -2,7 +2,7 @@
 
 #include <cwctype>
 
-#include "support/digest.h"
+#include "win32/digest.h"
 
 std::wstring NameBasedGuid(const GuidBytes& nameSpace, const std::string& name) {
     const std::vector<uint8_t> digest = Digest(CALG_SHA1, std::string(nameSpace.begin(), nameSpace.end()) + name);

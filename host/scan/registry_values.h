@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 
 // Opens root\subKey for reading in the view that viewFlag names (0,
 // KEY_WOW64_32KEY or KEY_WOW64_64KEY); an invalid owner when it cannot.

@@ -1,6 +1,6 @@
 #include "scan/xml_chars.h"
 
-#include "support/xml_text.h"
+#include "xml/xml_text.h"
 
 namespace {
 

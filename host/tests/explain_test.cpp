@@ -6,7 +6,7 @@
 #include "explain/explanation.h"
 #include "explain/explanation_json.h"
 #include "explain/explanation_text.h"
-#include "support/com_apartment.h"
+#include "win32/com_apartment.h"
 #include "test_files.h"
 #include "test_registry.h"
 

@@ -2,11 +2,11 @@
 // reading the module's texts and laying them out.
 #include <gtest/gtest.h>
 
-#include "callback_sink.h"
-#include "delivery_view.h"
+#include "request/callback_sink.h"
+#include "request/delivery_view.h"
 #include "host_options.h"
-#include "report_list.h"
-#include "response_table.h"
+#include "request/report_list.h"
+#include "request/response_table.h"
 #include "utf8_output.h"
 
 namespace {

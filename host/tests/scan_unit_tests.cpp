@@ -9,9 +9,9 @@
 #include "scan/name_guid.h"
 #include "scan/path_text.h"
 #include "scan/scan_mode.h"
-#include "support/com_apartment.h"
-#include "support/win_owners.h"
-#include "support/xml_document.h"
+#include "win32/com_apartment.h"
+#include "win32/win_owners.h"
+#include "xml/xml_document.h"
 #include "test_registry.h"
 #include "utf8_output.h"
 

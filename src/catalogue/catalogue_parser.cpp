@@ -7,7 +7,7 @@
 #include "catalogue/product_manager.h"
 #include "support/module_path.h"
 #include "support/wow64.h"
-#include "support/xml_document.h"
+#include "xml/xml_document.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "catalogue/product_manager.h"
 
-#include "support/debug_log.h"
+#include "log/debug_log.h"
 
 ProductManager::~ProductManager() {
     processIds.clear();

@@ -2,7 +2,7 @@
 
 #include <tlhelp32.h>
 
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 
 // A Toolhelp snapshot lists every process of the machine to every caller.
 // WTSEnumerateProcessesW lists other sessions' processes only to

@@ -4,7 +4,7 @@
 #include <cwctype>
 
 #include "detection/process_list.h"
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 
 namespace {
 

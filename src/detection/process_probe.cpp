@@ -5,8 +5,8 @@
 #include "detection/process_list.h"
 #include "detection/process_namesakes.h"
 #include "detection/split_path.h"
-#include "support/debug_log.h"
-#include "support/win_owners.h"
+#include "log/debug_log.h"
+#include "win32/win_owners.h"
 
 namespace {
 

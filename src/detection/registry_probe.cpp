@@ -9,8 +9,8 @@
 #include "detection/split_path.h"
 #include "detection/system_folder.h"
 #include "detection/value_expansion.h"
-#include "support/debug_log.h"
-#include "support/win_owners.h"
+#include "log/debug_log.h"
+#include "win32/win_owners.h"
 #include "support/wow64.h"
 
 namespace {

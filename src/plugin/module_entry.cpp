@@ -5,7 +5,7 @@
 
 #include "plugin/plugin_id.h"
 #include "plugin/plugin_object.h"
-#include "support/debug_log.h"
+#include "log/debug_log.h"
 #include "support/module_path.h"
 
 // Runs under the loader lock: nothing here may load libraries, read the

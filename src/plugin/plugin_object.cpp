@@ -1,7 +1,7 @@
 #include "plugin/plugin_object.h"
 
 #include "plugin/plugin_id.h"
-#include "support/debug_log.h"
+#include "log/debug_log.h"
 
 CPluginObject::CPluginObject() {
     LoadReportTemplate();

@@ -1,9 +1,9 @@
 #include "plugin/plugin_id.h"
 #include "plugin/plugin_object.h"
-#include "support/debug_log.h"
+#include "log/debug_log.h"
 #include "support/module_path.h"
-#include "support/xml_document.h"
-#include "support/xml_text.h"
+#include "xml/xml_document.h"
+#include "xml/xml_text.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <cwchar>
 
 #include "plugin/plugin_object.h"
-#include "support/xml_document.h"
+#include "xml/xml_document.h"
 
 namespace {
 

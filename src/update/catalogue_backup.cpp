@@ -1,7 +1,7 @@
 #include "update/catalogue_backup.h"
 
-#include "support/file_bytes.h"
-#include "support/win_owners.h"
+#include "win32/file_bytes.h"
+#include "win32/win_owners.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include "catalogue/catalogue_parser.h"
 #include "plugin/plugin_id.h"
-#include "support/debug_log.h"
+#include "log/debug_log.h"
 #include "support/module_path.h"
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 #include "support/wow64.h"
-#include "support/xml_text.h"
+#include "xml/xml_text.h"
 #include "wareseek/download_api.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "catalogue/catalogue_parser.h"
 #include "catalogue/product_manager.h"
-#include "support/debug_log.h"
+#include "log/debug_log.h"
 #include "support/wow64.h"
 #include "update/catalogue_backup.h"
 #include "update/catalogue_download.h"

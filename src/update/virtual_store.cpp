@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 
 namespace {
 

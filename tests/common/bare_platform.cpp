@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <msxml2.h>
 
-#include "support/com_apartment.h"
-#include "support/com_owners.h"
-#include "support/xml_parser.h"
+#include "win32/com_apartment.h"
+#include "win32/com_owners.h"
+#include "xml/xml_parser.h"
 
 namespace {
 

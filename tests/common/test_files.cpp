@@ -6,7 +6,7 @@
 #include <atomic>
 #include <stdexcept>
 
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 
 namespace {
 

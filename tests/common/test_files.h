@@ -2,7 +2,7 @@
 // Temporary folders and files for tests.
 #include <string>
 
-#include "support/utf8_text.h"
+#include "text/utf8_text.h"
 #include <vector>
 
 // A fresh folder under the temp folder, deleted with everything in it at scope end.

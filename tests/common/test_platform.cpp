@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 
 bool RunningUnderWine() {
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 
 RunningProcess::RunningProcess(const std::wstring& exePath) {
     STARTUPINFOW startup = {};

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "staged_module.h"
-#include "support/xml_document.h"
+#include "xml/xml_document.h"
 #include "test_platform.h"
 #include "test_process.h"
 #include "test_registry.h"

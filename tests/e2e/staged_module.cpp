@@ -1,6 +1,6 @@
 #include "staged_module.h"
 
-#include "support/xml_document.h"
+#include "xml/xml_document.h"
 #include "test_registry.h"
 
 std::vector<CallbackCall>& CallbackLog::Calls() {

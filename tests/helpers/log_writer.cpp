@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "support/debug_log.h"
+#include "log/debug_log.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;

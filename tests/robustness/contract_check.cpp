@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "support/xml_document.h"
+#include "xml/xml_document.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "case_generator.h"
 #include "staged_module.h"
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 #include "test_files.h"
 
 namespace {

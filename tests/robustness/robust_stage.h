@@ -7,7 +7,7 @@
 #include <string>
 
 #include "robust_case.h"
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 #include "wareseek/plugin_api.h"
 
 class RobustStage {

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 #include "test_files.h"
 #include "update/catalogue_backup.h"
 

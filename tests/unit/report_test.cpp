@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "plugin/plugin_object.h"
-#include "support/xml_document.h"
+#include "xml/xml_document.h"
 #include "test_files.h"
 
 namespace {

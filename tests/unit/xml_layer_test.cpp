@@ -4,9 +4,9 @@
 
 #include <thread>
 
-#include "support/win_owners.h"
-#include "support/xml_document.h"
-#include "support/xml_parser.h"
+#include "win32/win_owners.h"
+#include "xml/xml_document.h"
+#include "xml/xml_parser.h"
 #include "test_files.h"
 
 namespace {

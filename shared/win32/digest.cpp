@@ -1,6 +1,6 @@
-#include "support/digest.h"
+#include "win32/digest.h"
 
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "support/debug_log.h"
+#include "log/debug_log.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -6,8 +6,8 @@
 #include <cstdarg>
 #include <string>
 
-#include "support/file_bytes.h"
-#include "support/win_owners.h"
+#include "win32/file_bytes.h"
+#include "win32/win_owners.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "response_table.h"
+#include "request/response_table.h"
 
 #include <algorithm>
 #include <array>

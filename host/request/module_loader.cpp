@@ -1,4 +1,4 @@
-#include "module_loader.h"
+#include "request/module_loader.h"
 
 #include "error_text.h"
 

@@ -1,7 +1,7 @@
-#include "delivery_view.h"
+#include "request/delivery_view.h"
 
-#include "report_list.h"
-#include "response_table.h"
+#include "request/report_list.h"
+#include "request/response_table.h"
 
 namespace {
 

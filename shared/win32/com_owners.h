@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "support/atl_exception.h"
-#include "support/com_ptr.h"
+#include "win32/atl_exception.h"
+#include "win32/com_ptr.h"
 
 // Allocates a BSTR copy of text; a null text gives a null BSTR. Raises
 // CAtlException(E_OUTOFMEMORY) when a non-null text cannot be allocated.

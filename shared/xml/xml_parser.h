@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "support/com_ptr.h"
+#include "win32/com_ptr.h"
 
 // MSXML's version-independent DOMDocument, its 2.6 fallback, and the
 // IXMLDOMDocument2 interface, spelt out so no import library must have them.

@@ -1,4 +1,4 @@
-#include "callback_sink.h"
+#include "request/callback_sink.h"
 
 #include <utility>
 

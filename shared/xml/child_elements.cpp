@@ -1,10 +1,10 @@
-#include "support/child_elements.h"
+#include "xml/child_elements.h"
 
 #include <cwctype>
 #include <new>
 #include <vector>
 
-#include "support/com_ptr.h"
+#include "win32/com_ptr.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/com_apartment.h"
+#include "win32/com_apartment.h"
 
 // One element's attributes by name.
 struct XmlElement {

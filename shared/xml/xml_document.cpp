@@ -1,10 +1,10 @@
-#include "support/xml_document.h"
+#include "xml/xml_document.h"
 
 #include <cwchar>
 
-#include "support/child_elements.h"
-#include "support/win_owners.h"
-#include "support/xml_parser.h"
+#include "xml/child_elements.h"
+#include "win32/win_owners.h"
+#include "xml/xml_parser.h"
 
 namespace {
 

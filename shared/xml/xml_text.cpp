@@ -1,4 +1,4 @@
-#include "support/xml_text.h"
+#include "xml/xml_text.h"
 
 std::wstring XmlEscape(const std::wstring& text) {
     std::wstring escaped;

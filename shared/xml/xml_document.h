@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <string>
 
-#include "support/com_apartment.h"
-#include "support/com_owners.h"
+#include "win32/com_apartment.h"
+#include "win32/com_owners.h"
 
 // One document for the span of one operation. Initialises COM on the calling
 // thread for that span and balances every successful initialisation, so the

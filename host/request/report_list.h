@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "xml_reader.h"
+#include "request/xml_reader.h"
 
 struct ReportEntry {
     std::wstring title;

@@ -1,4 +1,4 @@
-#include "module_version.h"
+#include "request/module_version.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "report_list.h"
+#include "request/report_list.h"
 
 XmlResult ReadReport(const std::wstring& report, std::vector<ReportEntry>& entries) {
     // The items have no common root; one is added so the run parses as a document.

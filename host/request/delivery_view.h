@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "callback_sink.h"
+#include "request/callback_sink.h"
 
 // The lines for a delivery answering request number `request` (from 1): a
 // status line, then the indented product table, the report entries and,

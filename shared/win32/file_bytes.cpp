@@ -1,11 +1,11 @@
-#include "support/file_bytes.h"
+#include "win32/file_bytes.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <optional>
 
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 
 namespace {
 

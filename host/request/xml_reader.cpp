@@ -1,10 +1,10 @@
-#include "xml_reader.h"
+#include "request/xml_reader.h"
 
 #include <msxml2.h>
 #include <oleauto.h>
 
-#include "support/com_ptr.h"
-#include "support/xml_parser.h"
+#include "win32/com_ptr.h"
+#include "xml/xml_parser.h"
 
 namespace {
 

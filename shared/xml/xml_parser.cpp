@@ -1,4 +1,4 @@
-#include "support/xml_parser.h"
+#include "xml/xml_parser.h"
 
 #include <oleauto.h>
 #include <shlwapi.h>
@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "support/file_bytes.h"
+#include "win32/file_bytes.h"
 
 const CLSID kDomDocumentClass = {0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
 const CLSID kDomDocument26Class = {0xF5078F1B, 0xC551, 0x11D3, {0x89, 0xB9, 0x00, 0x00, 0xF8, 0x1F, 0xE2, 0x21}};

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include "support/win_owners.h"
+#include "win32/win_owners.h"
 
 struct CertStoreTraits {
     using Handle = HCERTSTORE;

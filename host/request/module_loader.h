@@ -7,8 +7,8 @@
 #include <string>
 
 #include "exit_codes.h"
-#include "support/com_ptr.h"
-#include "support/win_owners.h"
+#include "win32/com_ptr.h"
+#include "win32/win_owners.h"
 #include "wareseek/plugin_api.h"
 
 // A module and the object it gave. Members end in reverse order, so the

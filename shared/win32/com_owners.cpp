@@ -1,4 +1,4 @@
-#include "support/com_owners.h"
+#include "win32/com_owners.h"
 
 BSTR AllocComString(const wchar_t* text) {
     if (!text) return nullptr;

@@ -1,4 +1,4 @@
-#include "support/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <windows.h>
 
