@@ -1,11 +1,12 @@
 #include "error_text.h"
 
+#include "win32/win_owners.h"
+
 std::wstring ErrorText(DWORD code) {
-    wchar_t* buffer = nullptr;
+    UniqueLocalMemory buffer;
     const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-    FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = buffer ? buffer : L"";
-    if (buffer) LocalFree(buffer);
+    FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t*>(buffer.Receive()), 0, nullptr);
+    std::wstring text = buffer ? static_cast<const wchar_t*>(buffer.Get()) : L"";
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
     for (wchar_t& c : text) {
         if (c == L'\r' || c == L'\n') c = L' ';

@@ -1,72 +1,13 @@
 // wareseek-host: loads the Wareseek module, drives its plug-in object from
 // the command line and prints what the callback delivers.
-#include <windows.h>
-
-#include <string>
-#include <vector>
-
-#include "request/callback_sink.h"
 #include "check/check_mode.h"
-#include "request/delivery_view.h"
 #include "exit_codes.h"
 #include "explain/explain_mode.h"
 #include "host_options.h"
-#include "request/module_loader.h"
-#include "request/module_version.h"
+#include "request/request_mode.h"
 #include "scan/scan_mode.h"
 #include "utf8_output.h"
-#include "request/xml_reader.h"
-
-namespace {
-
-void WriteLines(const std::vector<std::wstring>& lines) {
-    std::wstring text;
-    for (const std::wstring& line : lines) text += line + L"\r\n";
-    WriteOut(text);
-}
-
-// Sends one request; false when the module answered that it is not XML.
-bool SendRequest(IPCCheckPluginObject* object, const std::wstring& request, unsigned long number, CallbackSink& sink,
-                 bool raw) {
-    const int handled = object->HandleRequest(request.c_str());
-    const std::vector<Delivery> deliveries = sink.Take();
-    const std::wstring label = L"Request " + std::to_wstring(number);
-    if (handled == 1) {
-        WriteErrorLine(label + L": the module did not accept the request: it is not XML (HandleRequest returned 1)");
-        return false;
-    }
-    if (handled != 0) WriteOut(label + L": note: HandleRequest returned " + std::to_wstring(handled) + L"\r\n");
-    if (deliveries.empty()) WriteOut(label + L": the module did not call back\r\n");
-    for (const Delivery& delivery : deliveries) WriteLines(DescribeDelivery(delivery, number, raw));
-    return true;
-}
-
-int Run(const HostOptions& options) {
-    const std::wstring path = options.modulePath.empty() ? DefaultModulePath() : options.modulePath;
-    CallbackSink sink;  // outlives the object, which may call back until released
-    LoadedPlugin plugin;
-    std::wstring error;
-    const HostExitCode loaded = LoadPlugin(path, plugin, error);
-    if (loaded != kExitOk) {
-        WriteErrorLine(error);
-        return loaded;
-    }
-    WriteOut(L"Module: " + path + ModuleVersionNote(path) + L"\r\n");
-    const int registered = plugin.object->RegisterCallback(CallbackSink::Callback(), sink.Context());
-    if (registered != 1) WriteOut(L"note: RegisterCallback returned " + std::to_wstring(registered) + L"\r\n");
-
-    const std::wstring request = RequestText(options);
-    for (unsigned long number = 1; number <= options.repeat; ++number) {
-        if (!SendRequest(plugin.object.Get(), request, number, sink, options.raw)) return kExitNotXml;
-    }
-    if (StrayCallbackCount() != 0) {
-        WriteOut(L"note: " + std::to_wstring(StrayCallbackCount()) +
-                 L" callback(s) came without this host's context\r\n");
-    }
-    return kExitOk;
-}
-
-}  // namespace
+#include "win32/com_apartment.h"
 
 int wmain(int argc, wchar_t** argv) {
     const ScopedUtf8Console console;
@@ -87,5 +28,5 @@ int wmain(int argc, wchar_t** argv) {
         case HostMode::kScan: return RunScan(options);
         case HostMode::kRequest: break;
     }
-    return Run(options);
+    return RunRequests(options);
 }

@@ -2,16 +2,12 @@
 
 #include <cwchar>
 
+#include "text/hex_text.h"
+
 namespace {
 
 bool IsHexDigit(wchar_t c) {
     return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
-}
-
-std::wstring Hex(uint32_t value) {
-    wchar_t text[9] = {};
-    swprintf(text, 9, L"%08X", value);
-    return text;
 }
 
 }  // namespace
@@ -34,7 +30,7 @@ const wchar_t* RegistryRootShortName(uint32_t root) {
 
 std::wstring RegistryRootName(uint32_t root) {
     for (const PredefinedRoot& known : kPredefinedRoots) {
-        if (known.value == root && known.catalogueMayUse) return Hex(root) + L" (" + known.name + L")";
+        if (known.value == root && known.catalogueMayUse) return HexNumber(root) + L" (" + known.name + L")";
     }
     return std::wstring();
 }
@@ -42,7 +38,7 @@ std::wstring RegistryRootName(uint32_t root) {
 std::wstring RegistryRootList() {
     std::wstring list;
     for (const PredefinedRoot& known : kPredefinedRoots) {
-        if (known.catalogueMayUse) list += (list.empty() ? L"" : L", ") + Hex(known.value) + L" " + known.name;
+        if (known.catalogueMayUse) list += (list.empty() ? L"" : L", ") + HexNumber(known.value) + L" " + known.name;
     }
     return list;
 }

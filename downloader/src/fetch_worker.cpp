@@ -21,7 +21,7 @@ struct WorkerState {
 
 struct WorkerStart {
     std::shared_ptr<WorkerState> state;
-    HMODULE module;  // a reference of the worker's own to this module
+    UniqueModule module;  // a reference of the worker's own to this module
 };
 
 // This module, with one more reference to it: the worker gives it back as
@@ -34,7 +34,8 @@ HMODULE ReferenceOwnModule() {
 }
 
 DWORD WINAPI WorkerMain(void* parameter) {
-    const HMODULE module = static_cast<WorkerStart*>(parameter)->module;
+    // Given back by hand below: the call that frees it must also end the thread.
+    const HMODULE module = static_cast<WorkerStart*>(parameter)->module.Release();
     {
         const std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
         WorkerState& state = *start->state;
@@ -50,13 +51,9 @@ DWORD WINAPI WorkerMain(void* parameter) {
 
 // The worker's thread, or none when it could not be started.
 UniqueHandle StartWorker(const std::shared_ptr<WorkerState>& state) {
-    auto start = std::make_unique<WorkerStart>(WorkerStart{state, ReferenceOwnModule()});
+    auto start = std::make_unique<WorkerStart>(WorkerStart{state, UniqueModule(ReferenceOwnModule())});
     UniqueHandle thread(CreateThread(nullptr, 0, &WorkerMain, start.get(), 0, nullptr));
-    if (thread) {
-        start.release();  // the worker's now
-    } else if (start->module) {
-        FreeLibrary(start->module);
-    }
+    if (thread) start.release();  // the worker's now
     return thread;
 }
 

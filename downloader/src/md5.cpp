@@ -2,20 +2,11 @@
 
 #include <cwctype>
 
+#include "text/hex_text.h"
 #include "win32/digest.h"
 
 namespace zqd {
 namespace {
-
-std::wstring ToHex(const std::vector<uint8_t>& bytes) {
-    const wchar_t* digits = L"0123456789abcdef";
-    std::wstring hex;
-    for (const uint8_t byte : bytes) {
-        hex += digits[byte >> 4];
-        hex += digits[byte & 0x0F];
-    }
-    return hex;
-}
 
 bool EqualsIgnoringCase(const std::wstring& a, const std::wstring& b) {
     if (a.size() != b.size()) return false;
@@ -30,7 +21,7 @@ bool EqualsIgnoringCase(const std::wstring& a, const std::wstring& b) {
 std::optional<std::wstring> Md5Hex(const std::string& bytes) {
     const std::vector<uint8_t> digest = Digest(CALG_MD5, bytes);
     if (digest.empty()) return std::nullopt;
-    return ToHex(digest);
+    return HexBytes(digest.data(), digest.size(), HexCase::kLower);
 }
 
 bool Md5Matches(const std::string& bytes, const std::wstring& expectedHex) {

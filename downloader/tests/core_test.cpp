@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "win32/com_apartment.h"
 #include "win32/file_bytes.h"
 #include "download_request.h"
 #include "downloader.h"
@@ -36,28 +37,13 @@ TEST(ParseDownloadRequest, TreatsAnAbsentDigestAsNoCheck) {
     EXPECT_EQ(request->md5, L"");
 }
 
-// Keeps the thread in the multithreaded apartment for the scope.
-class MultithreadedApartment {
-public:
-    MultithreadedApartment() : result_(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ~MultithreadedApartment() {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    MultithreadedApartment(const MultithreadedApartment&) = delete;
-    MultithreadedApartment& operator=(const MultithreadedApartment&) = delete;
-    HRESULT Result() const { return result_; }
-
-private:
-    HRESULT result_;
-};
-
 // The host's thread may already be in the multithreaded apartment: parsing
 // works there and leaves that apartment entered.
 TEST(ParseDownloadRequest, KeepsTheCallersApartment) {
-    MultithreadedApartment host;
+    ComApartment host(COINIT_MULTITHREADED);
     ASSERT_EQ(host.Result(), S_OK);
     EXPECT_TRUE(zqd::ParseDownloadRequest(L"<InsideParam filepath=\"x\"><url>u</url></InsideParam>"));
-    MultithreadedApartment again;
+    ComApartment again(COINIT_MULTITHREADED);
     EXPECT_EQ(again.Result(), S_FALSE) << "the caller's apartment was left";
 }
 

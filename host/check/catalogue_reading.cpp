@@ -1,13 +1,8 @@
 #include "check/catalogue_reading.h"
 
-#include <windows.h>
-#include <msxml2.h>
-
 #include "check/deeper_products.h"
 #include "check/parse_error_locator.h"
-#include "win32/com_owners.h"
 #include "xml/xml_document.h"
-#include "xml/xml_parser.h"
 
 namespace {
 
@@ -39,69 +34,44 @@ void ReadMethods(CXmlNodeWrapper& product, ProductEntry& entry) {
     CXmlDocHolder document;
     if (!document.LoadXml(xml.Str().c_str())) return;
     CXmlNodeWrapper root(document.GetRootNode());
-    CXmlNodeListWrapper list(root.SelectNodes(L"./Method"));
-    const int count = list.GetCount();
-    for (int i = 0; i < count; ++i) {
-        CXmlNodeWrapper method(list.GetNode(i));
+    CXmlNodeListWrapper(root.SelectNodes(L"./Method")).ForEach([&entry](CXmlNodeWrapper& method) {
         entry.methods.push_back(MethodEntry{ReadAttributes(method, kMethodAttributes)});
-    }
+    });
 }
 
-void ReadProducts(IXMLDOMDocument2* document, CatalogueEntries& entries) {
-    ComPtr<IXMLDOMElement> element;
-    if (FAILED(document->get_documentElement(element.Receive())) || !element) return;
-    ComPtr<IXMLDOMNode> node;
-    if (FAILED(element.QueryInto(IID_IXMLDOMNode, node))) return;
-    CXmlNodeWrapper root(node.Detach());
+void ReadProducts(CXmlDocHolder& document, CatalogueEntries& entries) {
+    CXmlNodeWrapper root(document.GetRootNode());
+    if (!root.IsValid()) return;
     CXmlNodeListWrapper list(root.SelectNodes(L"./Product"));
-    const int count = list.GetCount();
-    if (count == 0) entries.productless = DescribeProductlessRoot(element.Get());
-    for (int i = 0; i < count; ++i) {
-        CXmlNodeWrapper product(list.GetNode(i));
+    if (list.GetCount() == 0) entries.productless = DescribeProductlessRoot(root);
+    list.ForEach([&entries](CXmlNodeWrapper& product) {
         ProductEntry entry;
-        entry.position = static_cast<size_t>(i) + 1;
+        entry.position = entries.products.size() + 1;
         entry.attributes = ReadAttributes(product, kProductAttributes);
         ReadMethods(product, entry);
         entries.products.push_back(std::move(entry));
-    }
-}
-
-// Where and why the parser stopped; a reason ends with a line break.
-ParseFailure ReadParseFailure(IXMLDOMDocument2* document) {
-    ParseFailure failure;
-    ComPtr<IXMLDOMParseError> error;
-    if (FAILED(document->get_parseError(error.Receive())) || !error) return failure;
-    error->get_line(&failure.line);
-    error->get_linepos(&failure.position);
-    ComString reason;
-    if (SUCCEEDED(error->get_reason(reason.Receive()))) failure.reason = reason.Str();
-    while (!failure.reason.empty() && iswspace(failure.reason.back())) failure.reason.pop_back();
-    return failure;
-}
-
-bool CreateDocument(ComPtr<IXMLDOMDocument2>& document) {
-    return CreateXmlDocument(kDomDocumentClass, document) || CreateXmlDocument(kDomDocument26Class, document);
+    });
 }
 
 }  // namespace
 
 CatalogueEntries ReadCatalogueEntries(const std::wstring& path) {
     CatalogueEntries entries;
-    ComPtr<IXMLDOMDocument2> document;
-    if (!CreateDocument(document)) return entries;
+    CXmlDocHolder document;
+    if (!document.HasDocument()) return entries;
     // Read as the module reads it: the prolog checked before the parser sees
     // the bytes. A file that can't be read counts as refused, as there.
-    switch (LoadXmlFile(document.Get(), path.c_str())) {
+    switch (document.LoadFile(path.c_str())) {
         case XmlFileLoad::kLoaded: break;
         case XmlFileLoad::kUnreadable:
         case XmlFileLoad::kPrologRefused: entries.load = CatalogueLoad::kPrologRefused; return entries;
         case XmlFileLoad::kNotWellFormed:
             entries.load = CatalogueLoad::kNotWellFormed;
-            entries.failure = ReadParseFailure(document.Get());
+            entries.failure = document.GetParseFailure();
             if (entries.failure.line <= 0) LocateParseError(path, entries.failure);
             return entries;
     }
     entries.load = CatalogueLoad::kRead;
-    ReadProducts(document.Get(), entries);
+    ReadProducts(document, entries);
     return entries;
 }

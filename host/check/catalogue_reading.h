@@ -6,6 +6,7 @@
 
 #include "check/catalogue_entries.h"
 #include "check/deeper_products.h"
+#include "xml/xml_parser.h"
 
 enum class CatalogueLoad {
     kRead,           // the module reads this document
@@ -14,18 +15,12 @@ enum class CatalogueLoad {
     kNoParser,       // no MSXML document could be made
 };
 
-struct ParseFailure {
-    long line = 0;
-    long position = 0;
-    std::wstring reason;
-};
-
 struct CatalogueEntries {
     CatalogueLoad load = CatalogueLoad::kNoParser;
-    ParseFailure failure;
+    XmlParseFailure failure;
     std::vector<ProductEntry> products;
     ProductlessRoot productless;  // read, and the root has no Product child
 };
 
-// The file must be readable (the caller checks); COM must be initialised.
+// The file must be readable (the caller checks).
 CatalogueEntries ReadCatalogueEntries(const std::wstring& path);

@@ -4,7 +4,7 @@
 
 namespace {
 
-Finding NotWellFormed(const ParseFailure& failure) {
+Finding NotWellFormed(const XmlParseFailure& failure) {
     const std::wstring place = failure.line > 0 ? L"line " + std::to_wstring(failure.line) + L", position " +
                                                       std::to_wstring(failure.position) + L": "
                                                 : std::wstring();

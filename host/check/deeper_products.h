@@ -2,11 +2,10 @@
 // Where a catalogue keeps its products when its root has none of its own. The
 // module reads only the root's own Product children, so a catalogue wrapped
 // in one element too many, or any other document, lists nothing.
-#include <windows.h>
-#include <msxml2.h>
-
 #include <cstddef>
 #include <string>
+
+#include "xml/xml_document.h"
 
 struct ProductlessRoot {
     std::wstring rootName;
@@ -15,4 +14,4 @@ struct ProductlessRoot {
 };
 
 // For a root without Product children; root is the document element.
-ProductlessRoot DescribeProductlessRoot(IXMLDOMNode* root);
+ProductlessRoot DescribeProductlessRoot(CXmlNodeWrapper& root);

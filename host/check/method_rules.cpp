@@ -5,34 +5,21 @@
 #include <cwchar>
 
 #include "check/findings.h"
+#include "detection/method_limits.h"
 #include "registry_root.h"
 
 namespace {
 
-// The limits, each from what the probes in src/detection do with the text.
-//
-// A registry key name is at most 255 characters and a value name at most
-// 16,383: nothing longer can be created, so RegOpenKeyExW and
-// RegQueryValueExW can never find one.
-constexpr size_t kMaxKeyNameLength = 255;
-constexpr size_t kMaxValueNameLength = 16383;
-// ProbeRegistryFile joins "binary" to the folder the registry names with
-// PathAppendW into a MAX_PATH buffer, which fails when the result and its
-// terminator do not fit. The result holds at least the whole binary (the
-// shortest join, a binary with a drive of its own, takes no folder), so a
-// binary of MAX_PATH units fits with no folder at all.
-constexpr size_t kMaxBinaryLength = MAX_PATH - 1;
-// BinaryTypeNumber copies at most three characters before _wtoi.
-constexpr size_t kBinaryTypeLength = 3;
-// ProbeProcess looks "process" up among the image file names of the system's
-// process list, in any letter case. A file name has at most 255 characters (the
-// limit of NTFS, FAT's long names, exFAT and ReFS alike), so no running image
-// has a longer one.
-constexpr size_t kMaxImageNameLength = 255;
-
 // The registry/file attributes a process method carries and never reads.
 const wchar_t* const kRegistryAttributes[] = {
     L"rootKey", L"subKey", L"value", L"binary", L"binaryType", L"binaryEvironment", L"binaryEnvironment"};
+
+// A number with its thousands grouped, as the findings write it: "16,383".
+std::wstring Number(size_t value) {
+    std::wstring text = std::to_wstring(value);
+    for (size_t at = text.size(); at > 3; at -= 3) text.insert(at - 3, L",");
+    return text;
+}
 
 std::wstring Count(size_t length) {
     return std::to_wstring(length) + L" characters";
@@ -72,7 +59,8 @@ void CheckSubKey(const std::wstring* subKey, std::vector<std::wstring>& out) {
         if (end - start > kMaxKeyNameLength) {
             out.push_back(
                 L"subKey component " + Quoted(subKey->substr(start, end - start)) + L" is " + Count(end - start) +
-                L", over the registry's 255 for a key name: no such key can exist, the method never finds anything");
+                L", over the registry's " + Number(kMaxKeyNameLength) +
+                L" for a key name: no such key can exist, the method never finds anything");
             return;
         }
         start = end + 1;
@@ -84,18 +72,21 @@ void CheckRegistryTexts(const MethodEntry& method, std::vector<std::wstring>& ou
     if (value && value->size() > kMaxValueNameLength) {
         out.push_back(
             L"value name is " + Count(value->size()) +
-            L", over the registry's 16,383 for a value name: no such value can exist, the method never finds anything");
+            L", over the registry's " + Number(kMaxValueNameLength) +
+            L" for a value name: no such value can exist, the method never finds anything");
     }
     const std::wstring* binary = FindAttribute(method.attributes, L"binary");
     if (binary && binary->size() > kMaxBinaryLength) {
         out.push_back(L"binary is " + Count(binary->size()) +
-                      L": with any folder it overflows the 260-unit path buffer, so the method finds the product only "
+                      L": with any folder it overflows the " + Number(kProbePathUnits) +
+                          L"-unit path buffer, so the method finds the product only "
                       L"where the registry value names an existing file itself");
     }
     const std::wstring* binaryType = FindAttribute(method.attributes, L"binaryType");
-    if (binaryType && binaryType->size() > kBinaryTypeLength) {
+    if (binaryType && binaryType->size() > kBinaryTypeDigits) {
+        static_assert(kBinaryTypeDigits == 3, "the finding below says three");
         out.push_back(L"binaryType " + Quoted(*binaryType) + L" is longer than three characters: the module reads " +
-                      Quoted(binaryType->substr(0, kBinaryTypeLength)) + L" only");
+                      Quoted(binaryType->substr(0, kBinaryTypeDigits)) + L" only");
     }
 }
 
@@ -142,7 +133,7 @@ void CheckProcessName(const std::wstring* process, std::vector<std::wstring>& ou
                       L" has no extension, but running images are compared by file name with extension" + never);
     }
     if (name.size() > kMaxImageNameLength) {
-        out.push_back(L"process is " + Count(name.size()) + L", longer than any file name (255)" + never);
+        out.push_back(L"process is " + Count(name.size()) + L", longer than any file name (" + Number(kMaxImageNameLength) + L")" + never);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 #include <xmllite.h>
 
+#include "text/hex_text.h"
 #include "win32/com_ptr.h"
 #include "win32/system_library.h"
 
@@ -49,14 +50,12 @@ std::wstring ReasonText(HRESULT code) {
     for (const Reason& reason : kReasons) {
         if (reason.code == code) return reason.text;
     }
-    wchar_t number[16] = {};
-    swprintf(number, 16, L"%08lX", static_cast<unsigned long>(code));
-    return std::wstring(L"XmlLite error 0x") + number;
+    return L"XmlLite error 0x" + HexNumber(static_cast<uint32_t>(code));
 }
 
 }  // namespace
 
-bool LocateParseError(const std::wstring& path, ParseFailure& failure) {
+bool LocateParseError(const std::wstring& path, XmlParseFailure& failure) {
     const UniqueModule library = LoadSystemLibrary(L"xmllite.dll");
     if (!library) return false;
     const auto create =

@@ -9,4 +9,4 @@
 
 // Fills failure's line, position (both 1-based) and reason from XmlLite's
 // first error in the file; false when XmlLite is not available or finds none.
-bool LocateParseError(const std::wstring& path, ParseFailure& failure);
+bool LocateParseError(const std::wstring& path, XmlParseFailure& failure);

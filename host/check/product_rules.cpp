@@ -3,12 +3,14 @@
 #include <map>
 #include <utility>
 
+#include "catalogue/product_manager.h"
 #include "check/method_rules.h"
 
 namespace {
 
-// ProductManager::AddProduct keeps groups 0, 1 and 2 only.
-constexpr uint32_t kGroupCount = 3;
+// ProductManager::AddProduct keeps these groups only.
+constexpr uint32_t kGroupCount = ProductManager::kGroupCount;
+static_assert(kGroupCount == 3, "the findings below name groups 0, 1 and 2");
 
 bool IsPlainNumber(const std::wstring& text) {
     if (text.empty()) return false;

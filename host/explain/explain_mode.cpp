@@ -7,6 +7,7 @@
 #include "explain/explanation_text.h"
 #include "request/module_loader.h"
 #include "support/wow64.h"
+#include "text/path_parts.h"
 #include "utf8_output.h"
 
 namespace {
@@ -15,8 +16,8 @@ namespace {
 // ProductCfg beside it, the _x64 file under WOW64.
 std::wstring ModuleCatalogue(const std::wstring& modulePath) {
     UpdateWow64Flag(CWOW64());
-    const size_t slash = modulePath.find_last_of(L"\\/");
-    return CataloguePathIn(slash == std::wstring::npos ? L"." : modulePath.substr(0, slash));
+    const std::wstring folder = FolderOf(modulePath);
+    return CataloguePathIn(folder.empty() ? L"." : folder);
 }
 
 }  // namespace

@@ -3,13 +3,12 @@
 #include <cwchar>
 
 #include "registry_root.h"
+#include "text/hex_text.h"
 
 std::wstring RootName(HKEY root) {
     const auto value = static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(root));
     if (const wchar_t* name = RegistryRootShortName(value)) return name;
-    wchar_t text[32];
-    swprintf(text, 32, L"root %08lX", static_cast<unsigned long>(value));
-    return text;
+    return L"root " + HexNumber(value);
 }
 
 std::wstring ViewName(const MethodExplanation& method, bool wow64) {

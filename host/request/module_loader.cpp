@@ -1,6 +1,9 @@
 #include "request/module_loader.h"
 
 #include "error_text.h"
+#include "text/hex_text.h"
+#include "text/path_parts.h"
+#include "win32/module_file.h"
 
 #include <cwchar>
 
@@ -20,27 +23,11 @@ HMODULE LoadModuleFile(const std::wstring& path) {
     return LoadLibraryExW(full, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-std::wstring Hex(unsigned long value) {
-    wchar_t text[16];
-    swprintf(text, 16, L"0x%08lX", value);
-    return text;
-}
-
 }  // namespace
 
 std::wstring DefaultModulePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0) return std::wstring();
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.find_last_of(L"\\/");
-    return (slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1)) + L"wareseek.dll";
+    const std::wstring host = ModuleFileName(nullptr);
+    return host.empty() ? std::wstring() : FolderOf(host) + L"wareseek.dll";
 }
 
 HostExitCode LoadPlugin(const std::wstring& path, LoadedPlugin& plugin, std::wstring& error) {
@@ -60,7 +47,7 @@ HostExitCode LoadPlugin(const std::wstring& path, LoadedPlugin& plugin, std::wst
     if (result != S_OK || !plugin.object) {
         plugin.object.Detach();  // a refused call may leave anything there
         error = L"module '" + path + L"' refused plug-in number " + std::to_wstring(WARESEEK_PLUGIN_ID) +
-                L" (HRESULT " + Hex(static_cast<unsigned long>(result)) + L")";
+                L" (HRESULT 0x" + HexNumber(static_cast<uint32_t>(result)) + L")";
         return kExitRefused;
     }
     return kExitOk;

@@ -2,11 +2,14 @@
 
 XmlResult ReadReport(const std::wstring& report, std::vector<ReportEntry>& entries) {
     // The items have no common root; one is added so the run parses as a document.
-    std::vector<XmlElement> items;
-    const XmlResult result = SelectElements(L"<Report>" + report + L"</Report>", L"/Report/Item", items);
+    CXmlDocHolder document;
+    const XmlResult result = ParseDelivered(document, L"<Report>" + report + L"</Report>");
     if (result != XmlResult::Ok) return result;
     entries.clear();
-    for (const XmlElement& item : items) entries.push_back({item.Get(L"title"), item.Get(L"msg")});
+    CXmlNodeWrapper root(document.GetRootNode());
+    CXmlNodeListWrapper(root.SelectNodes(L"Item")).ForEach([&entries](CXmlNodeWrapper& item) {
+        entries.push_back({AttributeText(item, L"title"), AttributeText(item, L"msg")});
+    });
     return XmlResult::Ok;
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "request/xml_reader.h"
+#include "request/xml_result.h"
 
 struct ReportEntry {
     std::wstring title;

@@ -40,17 +40,18 @@ size_t DisplayWidth(const std::wstring& text) {
 }
 
 XmlResult ReadProducts(const std::wstring& response, std::vector<ProductRow>& rows) {
-    std::vector<XmlElement> roots;
-    const XmlResult result = SelectElements(response, L"/Response", roots);
+    CXmlDocHolder document;
+    const XmlResult result = ParseDelivered(document, response);
     if (result != XmlResult::Ok) return result;
-    if (roots.size() != 1) return XmlResult::NotXml;
-    std::vector<XmlElement> items;
-    SelectElements(response, L"/Response/Result/Item", items);
+    CXmlNodeWrapper root(document.GetRootNode());
+    if (root.GetName() != L"Response") return XmlResult::NotXml;
     rows.clear();
-    for (const XmlElement& item : items) {
-        rows.push_back(
-            {item.Get(L"itemType"), item.Get(L"itemGUID"), item.Get(L"itemName"), item.Get(L"isInstalled") == L"1"});
-    }
+    CXmlNodeListWrapper(root.SelectNodes(L"Result")).ForEach([&rows](CXmlNodeWrapper& result) {
+        CXmlNodeListWrapper(result.SelectNodes(L"Item")).ForEach([&rows](CXmlNodeWrapper& item) {
+            rows.push_back({AttributeText(item, L"itemType"), AttributeText(item, L"itemGUID"),
+                            AttributeText(item, L"itemName"), AttributeText(item, L"isInstalled") == L"1"});
+        });
+    });
     return XmlResult::Ok;
 }
 

@@ -4,6 +4,7 @@
 
 #include "scan/main_executable.h"
 #include "scan/path_text.h"
+#include "text/path_parts.h"
 
 namespace {
 

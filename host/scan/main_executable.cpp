@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "scan/path_text.h"
+#include "text/path_parts.h"
 #include "win32/win_owners.h"
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <cwctype>
 
+#include "text/hex_text.h"
 #include "win32/digest.h"
 
 std::wstring NameBasedGuid(const GuidBytes& nameSpace, const std::string& name) {
@@ -10,12 +11,12 @@ std::wstring NameBasedGuid(const GuidBytes& nameSpace, const std::string& name) 
     for (size_t i = 0; i < guid.size() && i < digest.size(); ++i) guid[i] = digest[i];
     guid[6] = static_cast<uint8_t>((guid[6] & 0x0F) | 0x50);  // version 5
     guid[8] = static_cast<uint8_t>((guid[8] & 0x3F) | 0x80);  // the RFC 4122 variant
-    static const wchar_t kHex[] = L"0123456789ABCDEF";
     std::wstring text = L"{";
-    for (size_t i = 0; i < guid.size(); ++i) {
-        if (i == 4 || i == 6 || i == 8 || i == 10) text += L'-';
-        text += kHex[guid[i] >> 4];
-        text += kHex[guid[i] & 0x0F];
+    size_t from = 0;
+    for (const size_t to : {4, 6, 8, 10, 16}) {
+        if (from != 0) text += L'-';
+        text += HexBytes(guid.data() + from, to - from, HexCase::kUpper);
+        from = to;
     }
     return text + L"}";
 }

@@ -3,12 +3,14 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "text/path_parts.h"
+#include "text/text_trim.h"
+
 namespace {
 
+// Installed-programs entries pad with spaces and tabs only.
 std::wstring Trimmed(const std::wstring& text) {
-    const size_t first = text.find_first_not_of(L" \t");
-    if (first == std::wstring::npos) return std::wstring();
-    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+    return TrimmedText(text, L" \t");
 }
 
 // ",0", ",-101", ", 3": what follows a comma in an icon text when it is an index.
@@ -46,11 +48,6 @@ std::wstring CleanFolder(const std::wstring& folder) {
     // "C:\" keeps its separator: "C:" alone means the drive's current folder.
     while (text.size() > 3 && IsSeparator(text.back())) text.pop_back();
     return text;
-}
-
-std::wstring FileNameOf(const std::wstring& path) {
-    const size_t cut = path.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? path : path.substr(cut + 1);
 }
 
 bool HasExtension(const std::wstring& name, const wchar_t* extension) {

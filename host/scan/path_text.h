@@ -9,9 +9,6 @@ std::wstring IconFilePath(const std::wstring& icon);
 // A folder text without surrounding quotes, spaces or trailing separators.
 std::wstring CleanFolder(const std::wstring& folder);
 
-// The part after the last separator.
-std::wstring FileNameOf(const std::wstring& path);
-
 // Whether name ends with extension (".exe"), in any letter case.
 bool HasExtension(const std::wstring& name, const wchar_t* extension);
 

@@ -1,32 +1,12 @@
 #include "win32/digest.h"
 
-#include "win32/win_owners.h"
-
-namespace {
-
-struct CryptProviderTraits {
-    using Handle = HCRYPTPROV;
-    static Handle Invalid() { return 0; }
-    static bool IsValid(Handle provider) { return provider != 0; }
-    static void Close(Handle provider) { CryptReleaseContext(provider, 0); }
-};
-using CryptProvider = UniqueWinHandle<CryptProviderTraits>;
-
-struct CryptHashTraits {
-    using Handle = HCRYPTHASH;
-    static Handle Invalid() { return 0; }
-    static bool IsValid(Handle hash) { return hash != 0; }
-    static void Close(Handle hash) { CryptDestroyHash(hash); }
-};
-using CryptHash = UniqueWinHandle<CryptHashTraits>;
-
-}  // namespace
+#include "win32/crypt_owners.h"
 
 std::vector<uint8_t> Digest(ALG_ID algorithm, const std::string& bytes) {
     // Declared first, released last: the hash belongs to the provider.
-    CryptProvider provider;
+    UniqueCryptProvider provider;
     if (!CryptAcquireContextW(provider.Receive(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) return {};
-    CryptHash hash;
+    UniqueCryptHash hash;
     if (!CryptCreateHash(provider.Get(), algorithm, 0, 0, hash.Receive())) return {};
     const BYTE* data = reinterpret_cast<const BYTE*>(bytes.data());
     if (!CryptHashData(hash.Get(), data, static_cast<DWORD>(bytes.size()), 0)) return {};

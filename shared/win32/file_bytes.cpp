@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "text/path_parts.h"
 #include "win32/win_owners.h"
 
 namespace {
@@ -38,12 +39,6 @@ std::optional<std::wstring> FullPath(const std::wstring& path) {
     if (length == 0 || length >= needed) return std::nullopt;
     full.resize(length);
     return full;
-}
-
-// The folder part of a full path, keeping the separator ("C:\dir\").
-std::wstring FolderOf(const std::wstring& fullPath) {
-    const auto separator = fullPath.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? std::wstring() : fullPath.substr(0, separator + 1);
 }
 
 bool WriteContents(const std::wstring& path, const std::string& bytes) {

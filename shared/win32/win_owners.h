@@ -1,6 +1,6 @@
 #pragma once
 // Scope owners for Win32 handles: kernel handles, files, searches, registry
-// keys, modules, thread-local storage slots. Move-only; the destructor closes
+// keys, modules, thread-local storage slots, system-allocated memory. Move-only; the destructor closes
 // what is held. A Traits type names the Handle type, its "none" value, how to
 // tell a live handle and how to close one, so other handle kinds (internet,
 // crypto) plug in the same way.
@@ -64,18 +64,13 @@ struct FindHandleTraits {  // FindFirstFileW's search handle
     static void Close(Handle h) noexcept { FindClose(h); }
 };
 
-struct RegKeyTraits {
-    using Handle = HKEY;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr; }
-    static void Close(Handle h) noexcept { RegCloseKey(h); }
-};
-
-struct ModuleTraits {  // a module this code loaded itself
-    using Handle = HMODULE;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr; }
-    static void Close(Handle h) noexcept { FreeLibrary(h); }
+// A handle kind whose "none" is zero (null) and that one call closes.
+template <typename H, auto CloseFunction>
+struct ZeroIsNoneTraits {
+    using Handle = H;
+    static Handle Invalid() noexcept { return Handle{}; }
+    static bool IsValid(Handle h) noexcept { return h != Handle{}; }
+    static void Close(Handle h) noexcept { CloseFunction(h); }
 };
 
 struct TlsSlotTraits {  // a thread-local storage slot of TlsAlloc
@@ -88,6 +83,7 @@ struct TlsSlotTraits {  // a thread-local storage slot of TlsAlloc
 using UniqueHandle = UniqueWinHandle<KernelHandleTraits>;
 using UniqueFile = UniqueWinHandle<FileHandleTraits>;
 using UniqueFind = UniqueWinHandle<FindHandleTraits>;
-using UniqueRegKey = UniqueWinHandle<RegKeyTraits>;
-using UniqueModule = UniqueWinHandle<ModuleTraits>;
+using UniqueRegKey = UniqueWinHandle<ZeroIsNoneTraits<HKEY, &RegCloseKey>>;
+using UniqueModule = UniqueWinHandle<ZeroIsNoneTraits<HMODULE, &FreeLibrary>>;  // a module this code loaded
+using UniqueLocalMemory = UniqueWinHandle<ZeroIsNoneTraits<HLOCAL, &LocalFree>>;  // memory the system allocated
 using UniqueTlsSlot = UniqueWinHandle<TlsSlotTraits>;

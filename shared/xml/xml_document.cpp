@@ -4,6 +4,7 @@
 
 #include "xml/child_elements.h"
 #include "win32/win_owners.h"
+#include "text/text_trim.h"
 #include "xml/xml_parser.h"
 
 namespace {
@@ -65,7 +66,22 @@ bool CXmlDocHolder::LoadXml(const wchar_t* text) {
 }
 
 bool CXmlDocHolder::Load(const wchar_t* path) {
-    return m_pDoc && ParseXmlFile(m_pDoc.Get(), path);
+    return LoadFile(path) == XmlFileLoad::kLoaded;
+}
+
+XmlFileLoad CXmlDocHolder::LoadFile(const wchar_t* path) {
+    return m_pDoc ? LoadXmlFile(m_pDoc.Get(), path) : XmlFileLoad::kUnreadable;
+}
+
+XmlParseFailure CXmlDocHolder::GetParseFailure() {
+    XmlParseFailure failure;
+    ComPtr<IXMLDOMParseError> error;
+    if (!m_pDoc || FAILED(m_pDoc->get_parseError(error.Receive())) || !error) return failure;
+    error->get_line(&failure.line);
+    error->get_linepos(&failure.position);
+    ComString reason;
+    if (SUCCEEDED(error->get_reason(reason.Receive()))) failure.reason = TrimmedText(reason.Str());
+    return failure;
 }
 
 IXMLDOMNode* CXmlDocHolder::GetRootNode() {
@@ -88,6 +104,22 @@ bool CXmlDocHolder::GetXml(ComString& out) {
 
 bool CXmlNodeWrapper::Element(ComPtr<IXMLDOMElement>& element) const {
     return SUCCEEDED(m_pNode.QueryInto(kIidXmlDomElement, element)) && element;
+}
+
+std::wstring CXmlNodeWrapper::GetName() {
+    ComString name;
+    if (!m_pNode || FAILED(m_pNode->get_nodeName(name.Receive()))) return std::wstring();
+    return name.Str();
+}
+
+IXMLDOMNode* CXmlNodeWrapper::GetParentElement() {
+    ComPtr<IXMLDOMNode> parent;
+    DOMNodeType type = NODE_INVALID;
+    if (!m_pNode || FAILED(m_pNode->get_parentNode(parent.Receive())) || !parent ||
+        FAILED(parent->get_nodeType(&type)) || type != NODE_ELEMENT) {
+        return nullptr;
+    }
+    return parent.Detach();
 }
 
 bool CXmlNodeWrapper::GetAttribute(const wchar_t* name, ComString& out) {
@@ -195,6 +227,12 @@ IXMLDOMNode* CXmlNodeListWrapper::GetNode(int index) {
     IXMLDOMNode* node = nullptr;
     if (FAILED(m_pList->get_item(index, &node))) return nullptr;
     return node;
+}
+
+std::wstring ElementText(CXmlNodeWrapper& node) {
+    ComString text;
+    node.GetText(text);
+    return text.Str();
 }
 
 std::wstring AttributeText(CXmlNodeWrapper& node, const wchar_t* name, const wchar_t* def) {

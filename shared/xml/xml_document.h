@@ -13,9 +13,11 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "win32/com_apartment.h"
 #include "win32/com_owners.h"
+#include "xml/xml_parser.h"
 
 // One document for the span of one operation. Initialises COM on the calling
 // thread for that span and balances every successful initialisation, so the
@@ -32,6 +34,14 @@ public:
     bool Load(const wchar_t* path);     // parses a whole document from a file
     IXMLDOMNode* GetRootNode();         // the document element, or null
     bool GetXml(ComString& out);        // serialises the document; out untouched without one
+
+    // False when no MSXML document could be made: every load then fails.
+    bool HasDocument() const noexcept { return static_cast<bool>(m_pDoc); }
+    // Load, saying how it ended (kUnreadable without a document).
+    XmlFileLoad LoadFile(const wchar_t* path);
+    // Where and why the last load stopped, as the parser says it; line 0
+    // when it cannot say.
+    XmlParseFailure GetParseFailure();
 
 private:
     // The class object documents are made from. The outermost holder on a
@@ -65,6 +75,11 @@ public:
     CXmlNodeWrapper& operator=(const CXmlNodeWrapper&) = delete;
 
     bool IsValid() const noexcept { return static_cast<bool>(m_pNode); }
+
+    // The element's name, prefix included; empty without a node.
+    std::wstring GetName();
+    // The parent element, or null at the document element.
+    IXMLDOMNode* GetParentElement();
 
     // Found only when the attribute exists (as a string); out untouched otherwise.
     bool GetAttribute(const wchar_t* name, ComString& out);
@@ -100,9 +115,27 @@ public:
     int GetCount();                   // 0 without a list or when the length can't be read
     IXMLDOMNode* GetNode(int index);  // null outside 0 .. count-1
 
+    // Calls visit(CXmlNodeWrapper&) for each node in order; a visit that
+    // returns false stops the walk.
+    template <typename Visit>
+    void ForEach(Visit visit) {
+        const int count = GetCount();
+        for (int i = 0; i < count; ++i) {
+            CXmlNodeWrapper node(GetNode(i));
+            if constexpr (std::is_same_v<decltype(visit(node)), bool>) {
+                if (!visit(node)) return;
+            } else {
+                visit(node);
+            }
+        }
+    }
+
 private:
     ComPtr<IXMLDOMNodeList> m_pList;
 };
 
 // The attribute's text, or def when it is absent (def may be null: empty).
 std::wstring AttributeText(CXmlNodeWrapper& node, const wchar_t* name, const wchar_t* def = L"");
+
+// The element's text; empty without an element.
+std::wstring ElementText(CXmlNodeWrapper& node);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "win32/com_owners.h"
 #include "win32/file_bytes.h"
 
 const CLSID kDomDocumentClass = {0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
@@ -130,16 +131,15 @@ Prolog ScanFileStart(const std::string& bytes) {
     return verdict;
 }
 
-bool SetProhibitDtd(IXMLDOMDocument2* document) {
-    BSTR name = SysAllocString(L"ProhibitDTD");
-    if (!name) return false;
-    VARIANT on;
-    VariantInit(&on);
-    V_VT(&on) = VT_BOOL;
-    V_BOOL(&on) = VARIANT_TRUE;
-    const HRESULT hr = document->setProperty(name, on);
-    SysFreeString(name);
-    return SUCCEEDED(hr);
+// Never throws: documents are made in code that must not.
+bool SetProhibitDtd(IXMLDOMDocument2* document) noexcept {
+    ComString name;
+    *name.Receive() = SysAllocString(L"ProhibitDTD");
+    if (name.IsNull()) return false;
+    ComVariant on;
+    V_VT(on.Ptr()) = VT_BOOL;
+    V_BOOL(on.Ptr()) = VARIANT_TRUE;
+    return SUCCEEDED(document->setProperty(name.Get(), on.Ref()));
 }
 
 }  // namespace
@@ -156,11 +156,6 @@ bool GetXmlDocumentFactory(const CLSID& documentClass, ComPtr<IClassFactory>& fa
     return SUCCEEDED(CoGetClassObject(documentClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
                                       reinterpret_cast<void**>(factory.Receive()))) &&
            factory;
-}
-
-bool CreateXmlDocument(const CLSID& documentClass, ComPtr<IXMLDOMDocument2>& document) {
-    ComPtr<IClassFactory> factory;
-    return GetXmlDocumentFactory(documentClass, factory) && CreateXmlDocument(factory.Get(), document);
 }
 
 bool CreateXmlDocument(IClassFactory* factory, ComPtr<IXMLDOMDocument2>& document) {
@@ -220,8 +215,4 @@ XmlFileLoad LoadXmlFile(IXMLDOMDocument2* document, const wchar_t* path) {
     VARIANT_BOOL parsed = VARIANT_FALSE;
     const bool loaded = SUCCEEDED(document->load(source, &parsed)) && parsed != VARIANT_FALSE;
     return loaded ? XmlFileLoad::kLoaded : XmlFileLoad::kNotWellFormed;
-}
-
-bool ParseXmlFile(IXMLDOMDocument2* document, const wchar_t* path) {
-    return LoadXmlFile(document, path) == XmlFileLoad::kLoaded;
 }

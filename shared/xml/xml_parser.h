@@ -33,9 +33,6 @@ bool GetXmlDocumentFactory(const CLSID& documentClass, ComPtr<IClassFactory>& fa
 // A new document from factory, set up as above; false when none is made.
 bool CreateXmlDocument(IClassFactory* factory, ComPtr<IXMLDOMDocument2>& document);
 
-// The same, finding the class afresh.
-bool CreateXmlDocument(const CLSID& documentClass, ComPtr<IXMLDOMDocument2>& document);
-
 // Parses text into document; false when it is not well-formed or has a DOCTYPE.
 bool ParseXmlText(IXMLDOMDocument2* document, BSTR text);
 
@@ -45,15 +42,19 @@ constexpr std::size_t kXmlFileLimit = 256u << 20;
 // How loading a file into a document ended.
 enum class XmlFileLoad { kLoaded, kUnreadable, kPrologRefused, kNotWellFormed };
 
+// Where and why the parser stopped reading a document.
+struct XmlParseFailure {
+    long line = 0;
+    long position = 0;
+    std::wstring reason;
+};
+
 // Reads the file at path once and parses what was read: the prolog check and
 // the parser see the same bytes, and the parser is never handed the path,
 // which MSXML would take for an address ("%41" and "#" in a folder name).
 // Files that can't be opened or read, or are over kXmlFileLimit, are
 // kUnreadable.
 XmlFileLoad LoadXmlFile(IXMLDOMDocument2* document, const wchar_t* path);
-
-// The same, true only for kLoaded.
-bool ParseXmlFile(IXMLDOMDocument2* document, const wchar_t* path);
 
 // True when the prolog of text (UTF-16) holds a DOCTYPE or anything else that
 // may not stand before the first element; what comes later is the parser's.

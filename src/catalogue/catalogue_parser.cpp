@@ -13,20 +13,14 @@ namespace {
 
 std::wstring ChildText(CXmlNodeWrapper& product, const wchar_t* name) {
     CXmlNodeWrapper child(product.SelectSingleNode(name));
-    ComString text;
-    child.GetText(text);
-    return text.Str();
+    return ElementText(child);
 }
 
 void ReadUrls(CXmlNodeWrapper& product, std::vector<std::wstring>& urls) {
-    CXmlNodeListWrapper list(product.SelectNodes(L"./url"));
-    const int count = list.GetCount();
-    for (int i = 0; i < count; ++i) {
-        CXmlNodeWrapper url(list.GetNode(i));
-        ComString text;
-        url.GetText(text);
-        if (!text.Str().empty()) urls.push_back(text.Str());
-    }
+    CXmlNodeListWrapper(product.SelectNodes(L"./url")).ForEach([&urls](CXmlNodeWrapper& url) {
+        std::wstring text = ElementText(url);
+        if (!text.empty()) urls.push_back(std::move(text));
+    });
 }
 
 void ReadService(CXmlNodeWrapper& product, ProductRecord& record) {
@@ -121,10 +115,7 @@ void ParseDetectMethods(const std::wstring& detectXml, std::vector<DetectMethod>
     CXmlDocHolder document;
     if (!document.LoadXml(detectXml.c_str())) return;
     CXmlNodeWrapper detect(document.GetRootNode());
-    CXmlNodeListWrapper list(detect.SelectNodes(L"./Method"));
-    const int count = list.GetCount();
-    for (int i = 0; i < count; ++i) {
-        CXmlNodeWrapper element(list.GetNode(i));
+    CXmlNodeListWrapper(detect.SelectNodes(L"./Method")).ForEach([&methods](CXmlNodeWrapper& element) {
         DetectMethod method;
         method.methodType = element.GetAttributeBool(L"methodType", kMethodRegistryFile);
         if (method.methodType == kMethodRegistryFile) {
@@ -133,7 +124,7 @@ void ParseDetectMethods(const std::wstring& detectXml, std::vector<DetectMethod>
             ReadProcessMethod(element, method.params);
         }
         methods.push_back(method);
-    }
+    });
 }
 
 void ReadRegistryFileMethod(CXmlNodeWrapper& method, std::vector<std::wstring>& params) {

@@ -3,7 +3,6 @@
 #include "log/debug_log.h"
 
 ProductManager::~ProductManager() {
-    processIds.clear();
     Clear();
 }
 

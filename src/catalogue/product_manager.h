@@ -1,7 +1,7 @@
 #pragma once
 // The catalogue: up to three product groups (productType 0, 1, 2), each an
-// ordered map of records keyed by GUID, plus the process snapshot that the
-// detection pass shares between its process methods.
+// ordered map of records keyed by GUID. What a detection pass learns about
+// the running processes is the pass's own (detection/process_snapshot.h).
 #include <array>
 #include <cstdint>
 #include <map>
@@ -10,12 +10,8 @@
 #include <vector>
 
 #include "catalogue/product_record.h"
-#include "detection/image_name_order.h"
 
 class DetectionObserver;
-
-// Running processes, image name to process id; names compare as file names do.
-using ProcessIdMap = std::map<std::wstring, uint32_t, ImageNameLess>;
 
 // A place in the iteration over all records: group slot 0, 1, 2 (empty slots
 // skipped), then ascending GUID within a group.
@@ -57,19 +53,12 @@ public:
 
     // Re-reads the catalogue, first having a fresh copy downloaded when asked.
     void RefreshCatalogue(int download);
-    // Decides for every record whether its product is installed. Always 1.
-    // An observer, when given, is told every step of the pass.
+    // Decides for every record whether its product is installed, listing the
+    // running processes afresh for the pass. Always 1. An observer, when
+    // given, is told every step of the pass.
     int32_t RunDetection(DetectionObserver* observer = nullptr);
 
     uint32_t hostParam = 0;
-    ProcessIdMap processIds;  // image name -> process id
-    // Image name -> the ids of every process of that name, in list order, for
-    // names that several running processes share, until a method settles
-    // which one processIds gives; filled with processIds.
-    std::map<std::wstring, std::vector<uint32_t>, ImageNameLess> processNamesakes;
-    // Process id -> path of its executable ("" when it can't be read), as read
-    // since processIds was last filled: a process keeps its path for a pass.
-    std::map<uint32_t, std::wstring> processPaths;
 
 private:
     std::array<std::unique_ptr<ProductMap>, kGroupCount> groups;

@@ -2,34 +2,35 @@
 #include "detection/detection_pass.h"
 #include "detection/detection_observer.h"
 #include "detection/probes.h"
+#include "detection/process_snapshot.h"
 #include "detection/split_path.h"
 
 namespace {
 
-int32_t RunProbe(const DetectMethod& method, ProductManager& manager, int32_t& binaryType, std::wstring& foundPath,
+int32_t RunProbe(const DetectMethod& method, ProcessSnapshot& snapshot, int32_t& binaryType, std::wstring& foundPath,
                  DetectionObserver* observer) {
     switch (method.methodType) {
         case kMethodRegistryFile: return ProbeRegistryFile(method.params, binaryType, foundPath, observer);
-        case kMethodProcess: return ProbeProcess(method.params, binaryType, manager, foundPath, observer);
+        case kMethodProcess: return ProbeProcess(method.params, binaryType, snapshot, foundPath, observer);
         default: return 0;  // an unknown kind of method never finds anything
     }
 }
 
-int32_t RunMethod(size_t index, const DetectMethod& method, ProductManager& manager, int32_t& binaryType,
+int32_t RunMethod(size_t index, const DetectMethod& method, ProcessSnapshot& snapshot, int32_t& binaryType,
                   std::wstring& foundPath, DetectionObserver* observer) {
     if (observer) observer->MethodStarted(index, method);
-    const int32_t found = RunProbe(method, manager, binaryType, foundPath, observer);
+    const int32_t found = RunProbe(method, snapshot, binaryType, foundPath, observer);
     if (observer) observer->MethodFinished(found != 0, foundPath, binaryType);
     return found;
 }
 
 }  // namespace
 
-int32_t DetectProduct(ProductRecord& record, ProductManager& manager, DetectionObserver* observer) {
+int32_t DetectProduct(ProductRecord& record, ProcessSnapshot& snapshot, DetectionObserver* observer) {
     for (size_t index = 0; index < record.methods.size(); ++index) {
         std::wstring foundPath;
         int32_t binaryType = -1;
-        if (!RunMethod(index, record.methods[index], manager, binaryType, foundPath, observer)) continue;
+        if (!RunMethod(index, record.methods[index], snapshot, binaryType, foundPath, observer)) continue;
         wchar_t folder[MAX_PATH] = {};
         wchar_t file[MAX_PATH] = {};
         // An unsplittable path still counts as found; the old found fields stay.
@@ -44,13 +45,13 @@ int32_t DetectProduct(ProductRecord& record, ProductManager& manager, DetectionO
 }
 
 int32_t ProductManager::RunDetection(DetectionObserver* observer) {
-    processIds.clear();
+    ProcessSnapshot snapshot;  // taken by the first process method of the pass
     ProductPosition position;
     uint32_t group = 0;
     if (!GetFirstProduct(position, group)) return 1;
     while (ProductRecord* record = GetNextProduct(position, group)) {
         if (observer) observer->ProductStarted(group, *record);
-        record->installed = DetectProduct(*record, *this, observer);
+        record->installed = DetectProduct(*record, snapshot, observer);
         if (observer) observer->ProductFinished(*record);
     }
     return 1;

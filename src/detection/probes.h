@@ -11,7 +11,7 @@
 
 #include "detection/detection_observer.h"
 
-class ProductManager;
+struct ProcessSnapshot;
 
 // Registry/file method: a registry value names the product's folder or file.
 // A REG_EXPAND_SZ value is expanded first, and a value of the 64-bit view
@@ -32,6 +32,6 @@ RegistryReadOutcome ReadRegistryText(HKEY root, const wchar_t* subKey, const wch
                                      int32_t use64BitView, LONG& status, DWORD& type);
 
 // Process method: a process with the method's image name is running. The
-// first call of a pass fills manager.processIds; later calls reuse it.
-int32_t ProbeProcess(const std::vector<std::wstring>& params, int32_t& binaryType, ProductManager& manager,
+// first call of a pass fills the pass's snapshot; later calls reuse it.
+int32_t ProbeProcess(const std::vector<std::wstring>& params, int32_t& binaryType, ProcessSnapshot& snapshot,
                      std::wstring& foundPath, DetectionObserver* observer = nullptr);

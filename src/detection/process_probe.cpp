@@ -1,9 +1,10 @@
 #include <windows.h>
 
-#include "catalogue/product_manager.h"
+#include "catalogue/product_record.h"
 #include "detection/probes.h"
 #include "detection/process_list.h"
 #include "detection/process_namesakes.h"
+#include "detection/process_snapshot.h"
 #include "detection/split_path.h"
 #include "log/debug_log.h"
 #include "win32/win_owners.h"
@@ -26,67 +27,67 @@ bool EnableDebugPrivilege() {
 
 // Records a listed process under its image name. Until a method asks for the
 // name, a later namesake replaces an earlier one; all are kept for weighing.
-void NoteProcess(ProductManager& manager, const ListedProcess& process) {
-    const auto entry = manager.processIds.emplace(process.image, process.id);
+void NoteProcess(ProcessSnapshot& snapshot, const ListedProcess& process) {
+    const auto entry = snapshot.processIds.emplace(process.image, process.id);
     if (entry.second) return;
-    std::vector<uint32_t>& namesakes = manager.processNamesakes[process.image];
+    std::vector<uint32_t>& namesakes = snapshot.namesakes[process.image];
     if (namesakes.empty()) namesakes.push_back(entry.first->second);
     namesakes.push_back(process.id);
     entry.first->second = process.id;
 }
 
-bool FillProcessSnapshot(ProductManager& manager) {
+bool FillProcessSnapshot(ProcessSnapshot& snapshot) {
     if (!EnableDebugPrivilege()) return false;
     std::vector<ListedProcess> processes;
     if (!ListRunningProcesses(processes)) return false;
-    manager.processPaths.clear();
-    manager.processNamesakes.clear();
+    snapshot.paths.clear();
+    snapshot.namesakes.clear();
     for (const ListedProcess& process : processes) {
         if (process.image.empty()) continue;
-        NoteProcess(manager, process);
+        NoteProcess(snapshot, process);
         CMLog::GetInstance().Log(L"progress name=%s", process.image.c_str());
     }
     return true;
 }
 
-bool TakeProcessSnapshot(ProductManager& manager, DetectionObserver* observer) {
-    const bool taken = FillProcessSnapshot(manager);
-    if (observer) observer->ProcessListTaken(manager.processIds.size());
+bool TakeProcessSnapshot(ProcessSnapshot& snapshot, DetectionObserver* observer) {
+    const bool taken = FillProcessSnapshot(snapshot);
+    if (observer) observer->ProcessListTaken(snapshot.processIds.size());
     return taken;
 }
 
 // The path of the process's executable, read once per snapshot.
-const std::wstring& KnownPath(ProductManager& manager, uint32_t processId) {
-    auto known = manager.processPaths.find(processId);
-    if (known == manager.processPaths.end()) {
-        known = manager.processPaths.emplace(processId, MainExecutablePath(processId)).first;
+const std::wstring& KnownPath(ProcessSnapshot& snapshot, uint32_t processId) {
+    auto known = snapshot.paths.find(processId);
+    if (known == snapshot.paths.end()) {
+        known = snapshot.paths.emplace(processId, MainExecutablePath(processId)).first;
     }
     return known->second;
 }
 
 // When several processes have the name, settles once which one it stands for.
-void ChooseAmongNamesakes(ProductManager& manager, ProcessIdMap::iterator running) {
-    const auto namesakes = manager.processNamesakes.find(running->first);
-    if (namesakes == manager.processNamesakes.end()) return;
+void ChooseAmongNamesakes(ProcessSnapshot& snapshot, ProcessIdMap::iterator running) {
+    const auto namesakes = snapshot.namesakes.find(running->first);
+    if (namesakes == snapshot.namesakes.end()) return;
     std::vector<NamesakeProcess> weighed;
-    for (uint32_t id : namesakes->second) weighed.push_back({id, !KnownPath(manager, id).empty(), InOwnSession(id)});
+    for (uint32_t id : namesakes->second) weighed.push_back({id, !KnownPath(snapshot, id).empty(), InOwnSession(id)});
     running->second = PreferredNamesake(weighed);
-    manager.processNamesakes.erase(namesakes);
+    snapshot.namesakes.erase(namesakes);
 }
 
 }  // namespace
 
-int32_t ProbeProcess(const std::vector<std::wstring>& params, int32_t& binaryType, ProductManager& manager,
+int32_t ProbeProcess(const std::vector<std::wstring>& params, int32_t& binaryType, ProcessSnapshot& snapshot,
                      std::wstring& foundPath, DetectionObserver* observer) {
     if (params.empty()) return 0;
     // An empty snapshot (never taken, or nothing named came back) is retried.
-    if (manager.processIds.empty() && !TakeProcessSnapshot(manager, observer)) return 0;
-    const auto running = manager.processIds.find(params[kParamProcess]);
-    const bool isRunning = running != manager.processIds.end();
-    if (isRunning) ChooseAmongNamesakes(manager, running);
+    if (snapshot.processIds.empty() && !TakeProcessSnapshot(snapshot, observer)) return 0;
+    const auto running = snapshot.processIds.find(params[kParamProcess]);
+    const bool isRunning = running != snapshot.processIds.end();
+    if (isRunning) ChooseAmongNamesakes(snapshot, running);
     if (observer) observer->ProcessLookedUp(params[kParamProcess], isRunning, isRunning ? running->second : 0);
     if (!isRunning) return 0;
-    const std::wstring& path = KnownPath(manager, running->second);
+    const std::wstring& path = KnownPath(snapshot, running->second);
     if (observer) observer->ProcessPathRead(running->second, path);
     if (path.empty()) return 0;
     wchar_t folder[MAX_PATH] = {};

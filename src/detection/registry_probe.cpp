@@ -5,6 +5,7 @@
 
 #include "catalogue/product_record.h"
 #include "detection/probes.h"
+#include "detection/method_limits.h"
 #include "detection/registry_roots.h"
 #include "detection/split_path.h"
 #include "detection/system_folder.h"
@@ -15,11 +16,11 @@
 
 namespace {
 
-// The catalogue's binaryType: at most three characters are taken, as
-// decimal; a longer text is cut to its first three.
+// The catalogue's binaryType: at most kBinaryTypeDigits characters are
+// taken, as decimal; a longer text is cut.
 int32_t BinaryTypeNumber(const std::wstring& text) {
-    wchar_t digits[4] = {};
-    text.copy(digits, 3);
+    wchar_t digits[kBinaryTypeDigits + 1] = {};
+    text.copy(digits, kBinaryTypeDigits);
     return _wtoi(digits);
 }
 
@@ -80,8 +81,8 @@ bool AppendBinary(wchar_t* path, const std::wstring& binary, DetectionObserver* 
 // in the folder of the named file instead.
 int32_t ProbeBesideMissingFile(const wchar_t* folder, const std::wstring& binary, std::wstring& foundPath,
                                const PathTests& tests, DetectionObserver* observer) {
-    wchar_t candidate[MAX_PATH] = {};
-    lstrcpynW(candidate, folder, MAX_PATH);
+    wchar_t candidate[kProbePathUnits] = {};
+    lstrcpynW(candidate, folder, kProbePathUnits);
     if (!AppendBinary(candidate, binary, observer) || !tests.Exists(candidate)) return 0;
     foundPath = candidate;
     return 1;
@@ -130,12 +131,12 @@ RegistryReadOutcome ReadRegistryText(HKEY root, const wchar_t* subKey, const wch
     UniqueRegKey key;
     status = RegOpenKeyExW(root, subKey, 0, access, key.Receive());
     if (status != ERROR_SUCCESS) return RegistryReadOutcome::kKeyNotOpened;
-    DWORD size = MAX_PATH * sizeof(wchar_t);
+    DWORD size = kProbePathUnits * sizeof(wchar_t);
     status = RegQueryValueExW(key.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
     if (status != ERROR_SUCCESS) return RegistryReadOutcome::kValueNotRead;
     // Data that fills the whole buffer has no room for a terminator: the text
     // would be cut, so it does not count as read.
-    if (wmemchr(buffer, L'\0', MAX_PATH) == nullptr) {
+    if (wmemchr(buffer, L'\0', kProbePathUnits) == nullptr) {
         buffer[0] = L'\0';
         return RegistryReadOutcome::kNoTerminator;
     }
@@ -154,8 +155,8 @@ int32_t ProbeRegistryFile(const std::vector<std::wstring>& params, int32_t& bina
                           DetectionObserver* observer) {
     if (params.size() < kDetectParamCount) return 0;
     CMLog& log = CMLog::GetInstance();
-    wchar_t text[MAX_PATH] = {};
-    wchar_t expanded[MAX_PATH] = {};
+    wchar_t text[kProbePathUnits] = {};
+    wchar_t expanded[kProbePathUnits] = {};
     log.Log(L"root=%s, subkey=%s, value=%s", params[kParamRootKey].c_str(), params[kParamSubKey].c_str(),
             params[kParamValue].c_str());
     RegistryReadReport read = ReadMethodValue(params, text);
@@ -176,8 +177,8 @@ int32_t ProbeRegistryFile(const std::vector<std::wstring>& params, int32_t& bina
     const PathTests tests(native64, observer);
     const std::wstring& binary = params[kParamBinary];
     const bool namesFolder = tests.NamesFolder(path);
-    wchar_t folder[MAX_PATH] = {};
-    wchar_t file[MAX_PATH] = {};
+    wchar_t folder[kProbePathUnits] = {};
+    wchar_t file[kProbePathUnits] = {};
     bool joined = true;
     bool split = false;
     if (namesFolder) {

@@ -40,19 +40,16 @@ std::wstring FillItem(const std::wstring& item, const std::wstring& name) {
 }
 
 void ReadIssues(CXmlNodeWrapper& report, std::map<uint32_t, std::wstring>& items) {
-    CXmlNodeListWrapper issues(report.SelectNodes(L"issue"));
-    const int count = issues.GetCount();
-    for (int i = 0; i < count; ++i) {
-        CXmlNodeWrapper issue(issues.GetNode(i));
+    CXmlNodeListWrapper(report.SelectNodes(L"issue")).ForEach([&items](CXmlNodeWrapper& issue) {
         std::wstring item = FormatItem(issue);
         const uint32_t value = issue.GetAttributeUInt(L"value", 0);
         // A cut item would no longer be well-formed: it is dropped instead.
         if (item.size() > kItemLimit) {
             CMLog::GetInstance().Log(L"report item dropped, longer than 511 characters: value=%u", value);
-            continue;
+            return;
         }
         items[value] = item;
-    }
+    });
 }
 
 }  // namespace
@@ -71,15 +68,12 @@ int32_t CPluginObject::LoadReportTemplateFile(const std::wstring& path) {
     CXmlDocHolder document;
     if (!document.Load(path.c_str())) return 0;
     CXmlNodeWrapper root(document.GetRootNode());
-    CXmlNodeListWrapper plugs(root.SelectNodes(L"plug"));
-    const int count = plugs.GetCount();
-    for (int i = 0; i < count; ++i) {
-        CXmlNodeWrapper plug(plugs.GetNode(i));
-        if (plug.GetAttributeUInt(L"id", 0) != static_cast<uint32_t>(PLUGIN_ID)) continue;
+    CXmlNodeListWrapper(root.SelectNodes(L"plug")).ForEach([this](CXmlNodeWrapper& plug) {
+        if (plug.GetAttributeUInt(L"id", 0) != static_cast<uint32_t>(PLUGIN_ID)) return true;
         CXmlNodeWrapper report(plug.SelectSingleNode(L"report"));
         ReadIssues(report, m_reportItems);
-        break;  // only the first plug of this plug-in counts
-    }
+        return false;  // only the first plug of this plug-in counts
+    });
     return 1;
 }
 

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include "win32/module_file.h"
+
 namespace {
 
 HMODULE g_module = nullptr;  // set once, before any other thread can run module code
@@ -24,9 +26,12 @@ void RememberModule(HMODULE module) {
 std::wstring ModuleFolder() {
     HMODULE self = OwnModule();
     if (!self) return std::wstring();
+    // Paths beside the module are built in MAX_PATH buffers: a module file
+    // whose own path does not fit has no usable folder.
+    const std::wstring file = ModuleFileName(self);
+    if (file.empty() || file.size() >= MAX_PATH) return std::wstring();
     wchar_t path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameW(self, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return std::wstring();
+    file.copy(path, file.size());
     PathRemoveFileSpecW(path);
     return path;
 }

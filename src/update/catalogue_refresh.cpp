@@ -53,5 +53,4 @@ void ProductManager::RefreshCatalogue(int download) {
     UpdateWow64Flag(wow64);
     // A failed download leaves the file already there; it is read either way.
     if (!download || !DownloadAndLoad(*this)) LoadCatalogue();
-    processIds.clear();
 }

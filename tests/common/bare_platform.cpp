@@ -44,7 +44,8 @@ template <typename Load>
 long LoadAndWalk(Load load) {
     ComApartment apartment;
     ComPtr<IXMLDOMDocument2> document;
-    if (!CreateXmlDocument(kDomDocumentClass, document)) return -1;
+    ComPtr<IClassFactory> factory;
+    if (!GetXmlDocumentFactory(kDomDocumentClass, factory) || !CreateXmlDocument(factory.Get(), document)) return -1;
     VARIANT_BOOL loaded = VARIANT_FALSE;
     if (FAILED(load(document.Get(), &loaded)) || loaded == VARIANT_FALSE) return -1;
     ComPtr<IXMLDOMElement> root;

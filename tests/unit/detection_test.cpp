@@ -8,6 +8,7 @@
 #include "catalogue/product_manager.h"
 #include "detection/detection_pass.h"
 #include "detection/probes.h"
+#include "detection/process_snapshot.h"
 #include "detection/process_list.h"
 #include "detection/split_path.h"
 #include "detection/value_expansion.h"
@@ -301,13 +302,13 @@ protected:
         std::vector<std::wstring> params(kDetectParamCount);
         params[kParamProcess] = name;
         m_found.clear();
-        return ProbeProcess(params, m_type, m_manager, m_found);
+        return ProbeProcess(params, m_type, m_snapshot, m_found);
     }
 
     TempFolder m_folder;
     std::wstring m_name;
     std::wstring m_path;
-    ProductManager m_manager;
+    ProcessSnapshot m_snapshot;
     std::wstring m_found;
     int32_t m_type = -99;
 };
@@ -340,7 +341,7 @@ TEST_F(ProcessProbe, ImageNamesMatchInAnyLetterCase) {
     for (const auto& c : cases) {
         CopyFileTo(ProgramFolder() + L"\\wareseek_sleeper.exe", m_folder.Sub(c.file));
         RunningProcess sleeper(m_folder.Sub(c.file));
-        m_manager.processIds.clear();
+        m_snapshot = ProcessSnapshot();
         EXPECT_EQ(1, Probe(c.catalogue)) << ToUtf8(c.file);
         EXPECT_EQ(0, _wcsicmp(m_folder.Sub(c.file).c_str(), m_found.c_str())) << ToUtf8(m_found);
     }
@@ -366,9 +367,9 @@ TEST_F(ProcessProbe, NamesakeWhosePathCanBeReadIsReported) {
 
     EXPECT_EQ(1, Probe(m_name));
     EXPECT_EQ(0, _wcsicmp(laterPath.c_str(), m_found.c_str())) << ToUtf8(m_found);
-    m_manager.processIds.clear();
+    m_snapshot = ProcessSnapshot();
     EXPECT_EQ(0, Probe(L"none.exe"));  // a fresh snapshot
-    m_manager.processPaths[laterId] = L"";
+    m_snapshot.paths[laterId] = L"";
     EXPECT_EQ(1, Probe(m_name));
     EXPECT_EQ(0, _wcsicmp(earlierPath.c_str(), m_found.c_str())) << ToUtf8(m_found);
 }
@@ -388,12 +389,18 @@ TEST_F(ProcessProbe, FindsSystemProcessesOfEitherBitness) {
 
 TEST_F(ProcessProbe, SnapshotIsReusedUntilEmptied) {
     EXPECT_EQ(0, Probe(m_name));
-    ASSERT_FALSE(m_manager.processIds.empty());
+    ASSERT_FALSE(m_snapshot.processIds.empty());
     RunningProcess sleeper(m_path);
     EXPECT_EQ(0, Probe(m_name)) << "the snapshot of this pass predates the process";
-    m_manager.processIds.clear();
+    m_snapshot = ProcessSnapshot();
     EXPECT_EQ(1, Probe(m_name));
 }
+
+// Counts the process lists a pass takes.
+struct ProcessListCounter : DetectionObserver {
+    void ProcessListTaken(size_t) override { ++lists; }
+    int lists = 0;
+};
 
 // The pass over records: which method decides and what the record keeps.
 class DetectionPass : public ::testing::Test {
@@ -443,13 +450,14 @@ TEST_F(DetectionPass, FirstSuccessfulMethodDecidesAndLaterOnesDoNotRun) {
     bare.guid = L"bare";
     m_manager.AddProduct(2, bare);
 
-    EXPECT_EQ(1, m_manager.RunDetection());
+    ProcessListCounter counter;
+    EXPECT_EQ(1, m_manager.RunDetection(&counter));
     const ProductRecord& found = Stored(L"found");
     EXPECT_EQ(1, found.installed);
     EXPECT_EQ(m_folder.Path() + L"\\", found.foundFolder);
     EXPECT_EQ(L"app.exe", found.foundFile);
     EXPECT_EQ(5, found.foundType);
-    EXPECT_TRUE(m_manager.processIds.empty()) << "the process method must not have run";
+    EXPECT_EQ(0, counter.lists) << "the process method must not have run";
     EXPECT_EQ(0, Stored(L"unknown").installed);
     EXPECT_EQ(0, Stored(L"bare").installed);
 }
@@ -485,15 +493,14 @@ TEST_F(DetectionPass, OneProcessSnapshotServesEveryProcessMethod) {
     second.methods = {ProcessMethod(image.c_str())};
     m_manager.AddProduct(0, first);
     m_manager.AddProduct(0, second);
-    m_manager.processIds[L"stale.exe"] = 1;  // emptied at the start of the pass
-    // The path an earlier pass read for this id, when another program had it.
-    m_manager.processPaths[sleeper.Id()] = L"C:\\Earlier\\other.exe";
-    m_manager.RunDetection();
-    EXPECT_EQ(0u, m_manager.processIds.count(L"stale.exe"));
-    EXPECT_EQ(1u, m_manager.processIds.count(image));
+    ProcessListCounter counter;
+    m_manager.RunDetection(&counter);
+    EXPECT_EQ(1, counter.lists);
     EXPECT_EQ(1, Stored(L"b").installed);
     EXPECT_EQ(image, Stored(L"b").foundFile);
     EXPECT_EQ(0, Stored(L"b").foundType);
+    m_manager.RunDetection(&counter);
+    EXPECT_EQ(2, counter.lists) << "every pass lists the processes afresh";
 }
 
 }  // namespace
