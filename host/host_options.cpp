@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cwchar>
 
-#include "xml/xml_text.h"
+#include "xml/xml_escape.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "test_support.h"
 
-#include "xml/xml_text.h"
+#include "xml/xml_escape.h"
 
 namespace zqd_test {
 std::wstring FileUrl(const std::wstring& path) {

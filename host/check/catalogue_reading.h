@@ -6,7 +6,7 @@
 
 #include "check/catalogue_entries.h"
 #include "check/deeper_products.h"
-#include "xml/xml_parser.h"
+#include "xml/document_setup.h"
 
 enum class CatalogueLoad {
     kRead,           // the module reads this document

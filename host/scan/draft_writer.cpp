@@ -1,7 +1,7 @@
 #include "scan/draft_writer.h"
 
 #include "scan/xml_chars.h"
-#include "xml/xml_text.h"
+#include "xml/xml_escape.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "scan/xml_chars.h"
 
-#include "xml/xml_text.h"
+#include "xml/xml_escape.h"
 
 namespace {
 

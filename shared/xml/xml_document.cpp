@@ -5,7 +5,7 @@
 #include "xml/child_elements.h"
 #include "win32/win_owners.h"
 #include "text/text_trim.h"
-#include "xml/xml_parser.h"
+#include "xml/document_setup.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #pragma once
-// The module's only way to read or build XML: thin owners over MSXML's DOM.
+// The one way the module, the host and the download module read or build XML:
+// thin owners over MSXML's DOM.
 //
 // Contracts for the whole layer:
 // - Read accessors turn every platform failure into false / null / the
@@ -16,8 +17,9 @@
 #include <type_traits>
 
 #include "win32/com_apartment.h"
-#include "win32/com_owners.h"
-#include "xml/xml_parser.h"
+#include "win32/com_string.h"
+#include "win32/com_variant.h"
+#include "xml/document_setup.h"
 
 // One document for the span of one operation. Initialises COM on the calling
 // thread for that span and balances every successful initialisation, so the

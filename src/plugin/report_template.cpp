@@ -3,7 +3,7 @@
 #include "log/debug_log.h"
 #include "support/module_path.h"
 #include "xml/xml_document.h"
-#include "xml/xml_text.h"
+#include "xml/xml_escape.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "support/module_path.h"
 #include "win32/win_owners.h"
 #include "support/wow64.h"
-#include "xml/xml_text.h"
+#include "xml/xml_escape.h"
 #include "wareseek/download_api.h"
 
 namespace {

@@ -4,8 +4,9 @@
 #include <msxml2.h>
 
 #include "win32/com_apartment.h"
-#include "win32/com_owners.h"
-#include "xml/xml_parser.h"
+#include "win32/com_string.h"
+#include "win32/com_variant.h"
+#include "xml/document_setup.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "case_generator.h"
 
-#include "xml/xml_text.h"
+#include "xml/xml_escape.h"
 
 const wchar_t kRobustnessKey[] = L"Software\\WareseekTests\\robustness";
 

@@ -2,7 +2,7 @@
 // harness's registry values, then changes to their structure and bytes.
 #include "byte_forms.h"
 #include "case_generator.h"
-#include "xml/xml_text.h"
+#include "xml/xml_escape.h"
 #include "test_files.h"
 
 namespace {

@@ -6,7 +6,8 @@
 
 #include "win32/win_owners.h"
 #include "xml/xml_document.h"
-#include "xml/xml_parser.h"
+#include "xml/document_setup.h"
+#include "xml/prolog_check.h"
 #include "test_files.h"
 
 namespace {

@@ -1,13 +1,12 @@
 #pragma once
-// Scope owners for the COM strings and VARIANTs of the XML layer.
-// Each releases what it holds when it goes out of scope; none is copyable.
+// The owner of a COM string (BSTR): frees what it holds when it goes out of
+// scope; not copyable.
 #include <windows.h>
 #include <oleauto.h>
 
 #include <string>
 
 #include "win32/atl_exception.h"
-#include "win32/com_ptr.h"
 
 // Allocates a BSTR copy of text; a null text gives a null BSTR. Raises
 // CAtlException(E_OUTOFMEMORY) when a non-null text cannot be allocated.
@@ -40,24 +39,4 @@ public:
 
 private:
     BSTR m_str = nullptr;
-};
-
-// Owns a VARIANT and clears it at scope end.
-class ComVariant {
-public:
-    ComVariant() noexcept { VariantInit(&m_var); }
-    ComVariant(const ComVariant&) = delete;
-    ComVariant& operator=(const ComVariant&) = delete;
-    ~ComVariant() { VariantClear(&m_var); }
-
-    // A VT_BSTR variant holding a copy of text (null text: a null BSTR).
-    static void SetString(VARIANT& var, const wchar_t* text) {
-        V_BSTR(&var) = AllocComString(text);
-        V_VT(&var) = VT_BSTR;
-    }
-    VARIANT* Ptr() noexcept { return &m_var; }
-    VARIANT& Ref() noexcept { return m_var; }
-
-private:
-    VARIANT m_var;
 };

@@ -1,4 +1,4 @@
-#include "win32/com_owners.h"
+#include "win32/com_string.h"
 
 BSTR AllocComString(const wchar_t* text) {
     if (!text) return nullptr;

@@ -15,7 +15,6 @@
 
 #include <cstddef>
 #include <string>
-#include <string_view>
 
 #include "win32/com_ptr.h"
 
@@ -55,12 +54,3 @@ struct XmlParseFailure {
 // Files that can't be opened or read, or are over kXmlFileLimit, are
 // kUnreadable.
 XmlFileLoad LoadXmlFile(IXMLDOMDocument2* document, const wchar_t* path);
-
-// True when the prolog of text (UTF-16) holds a DOCTYPE or anything else that
-// may not stand before the first element; what comes later is the parser's.
-bool TextPrologRefused(std::wstring_view text);
-
-// The same for a file's bytes in any encoding the parser may detect: UTF-8,
-// UTF-16 and UTF-32 with or without a byte-order mark, EBCDIC, and the
-// single-byte and multi-byte code pages that keep ASCII's characters.
-bool BytesPrologRefused(const std::string& bytes);

@@ -1,4 +1,4 @@
-#include "xml/xml_text.h"
+#include "xml/xml_escape.h"
 
 std::wstring XmlEscape(const std::wstring& text) {
     std::wstring escaped;
