@@ -4,10 +4,8 @@
 // the running processes is the pass's own (detection/process_snapshot.h).
 #include <array>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "catalogue/product_record.h"
 
