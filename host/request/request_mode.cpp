@@ -60,4 +60,3 @@ int RunRequests(const HostOptions& options) {
     }
     return kExitOk;
 }
-

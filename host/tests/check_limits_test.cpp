@@ -17,11 +17,10 @@ std::wstring CatalogueAtLimits(size_t past) {
     const auto text = [past](size_t limit, wchar_t letter) { return std::wstring(limit + past, letter); };
     return L"<Products><Product name=\"n\" GUID=\"{g}\" productType=\"" +
            std::to_wstring(ProductManager::kGroupCount - 1 + past) + L"\"><Detect>" +
-           L"<Method methodType=\"0\" rootKey=\"80000002\" subKey=\"" + text(kMaxKeyNameLength, L'k') +
-           L"\" value=\"" + text(kMaxValueNameLength, L'v') + L"\" binary=\"" + text(kMaxBinaryLength, L'b') +
-           L"\" binaryType=\"" + text(kBinaryTypeDigits, L'9') + L"\" binaryEvironment=\"0\"/>" +
-           L"<Method methodType=\"1\" process=\"" + text(kMaxImageNameLength - 4, L'p') + L".exe\"/>" +
-           L"</Detect></Product></Products>";
+           L"<Method methodType=\"0\" rootKey=\"80000002\" subKey=\"" + text(kMaxKeyNameLength, L'k') + L"\" value=\"" +
+           text(kMaxValueNameLength, L'v') + L"\" binary=\"" + text(kMaxBinaryLength, L'b') + L"\" binaryType=\"" +
+           text(kBinaryTypeDigits, L'9') + L"\" binaryEvironment=\"0\"/>" + L"<Method methodType=\"1\" process=\"" +
+           text(kMaxImageNameLength - 4, L'p') + L".exe\"/>" + L"</Detect></Product></Products>";
 }
 
 TEST(CheckLimits, ValuesAtEachLimitPassAndOnePastAreFound) {

@@ -9,8 +9,7 @@
 // in another apartment (RPC_E_CHANGED_MODE) is left as it was.
 class ComApartment {
 public:
-    explicit ComApartment(DWORD model = COINIT_APARTMENTTHREADED) noexcept
-        : m_result(CoInitializeEx(nullptr, model)) {}
+    explicit ComApartment(DWORD model = COINIT_APARTMENTTHREADED) noexcept : m_result(CoInitializeEx(nullptr, model)) {}
     ~ComApartment() {
         if (SUCCEEDED(m_result)) CoUninitialize();
     }

@@ -75,7 +75,8 @@ XmlFileLoad OpenXmlFileStream(const wchar_t* path, ComPtr<IStream>& stream) {
     }
     if (!bytes) return XmlFileLoad::kUnreadable;
     if (BytesPrologRefused(*bytes)) return XmlFileLoad::kPrologRefused;
-    stream = ComPtr<IStream>(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes->data()), static_cast<UINT>(bytes->size())));
+    stream = ComPtr<IStream>(
+        SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes->data()), static_cast<UINT>(bytes->size())));
     return stream ? XmlFileLoad::kLoaded : XmlFileLoad::kUnreadable;
 }
 

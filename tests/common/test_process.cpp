@@ -39,7 +39,7 @@ UniqueHandle Start(const std::wstring& commandLine, STARTUPINFOW& startup, bool 
                         &startup, &info)) {
         return UniqueHandle();
     }
-    CloseHandle(info.hThread);
+    const UniqueHandle thread(info.hThread);
     return UniqueHandle(info.hProcess);
 }
 

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <stdexcept>
 
+#include "win32/win_owners.h"
+
 namespace {
 
 REGSAM ViewFlag(RegistryView view) {
@@ -17,12 +19,11 @@ REGSAM ViewFlag(RegistryView view) {
 
 TestRegistryKey::TestRegistryKey(HKEY root, std::wstring subKey, RegistryView view)
     : m_root(root), m_subKey(std::move(subKey)), m_viewFlag(ViewFlag(view)) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(m_root, m_subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | m_viewFlag, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
+    UniqueRegKey key;
+    if (RegCreateKeyExW(m_root, m_subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | m_viewFlag, nullptr, key.Receive(),
+                        nullptr) != ERROR_SUCCESS) {
         throw std::runtime_error("cannot create test registry key");
     }
-    RegCloseKey(key);
 }
 
 TestRegistryKey::~TestRegistryKey() {
@@ -34,12 +35,11 @@ void TestRegistryKey::SetString(const wchar_t* name, const std::wstring& value, 
 }
 
 void TestRegistryKey::SetBytes(const wchar_t* name, DWORD type, const void* data, DWORD size) const {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(m_root, m_subKey.c_str(), 0, KEY_SET_VALUE | m_viewFlag, &key) != ERROR_SUCCESS) {
+    UniqueRegKey key;
+    if (RegOpenKeyExW(m_root, m_subKey.c_str(), 0, KEY_SET_VALUE | m_viewFlag, key.Receive()) != ERROR_SUCCESS) {
         throw std::runtime_error("cannot open test registry key");
     }
-    RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
+    RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size);
 }
 
 std::wstring UniqueTestKeyPath(const wchar_t* purpose) {

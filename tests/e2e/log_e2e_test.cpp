@@ -24,15 +24,14 @@ namespace {
 const wchar_t kSwitchKey[] = L"SOFTWARE\\Quillmoor";
 
 void SetSwitch(const wchar_t* text) {
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSwitchKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    UniqueRegKey key;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSwitchKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Receive(), nullptr);
     if (text) {
-        RegSetValueExW(key, L"debug", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+        RegSetValueExW(key.Get(), L"debug", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                        static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
     } else {
-        RegDeleteValueW(key, L"debug");
+        RegDeleteValueW(key.Get(), L"debug");
     }
-    RegCloseKey(key);
 }
 
 std::wstring QuillmoorFolder() {
@@ -94,11 +93,10 @@ TEST_F(DebugLog, SwitchOffOrNotTheTextOneWritesNothing) {
         RegisterOnce();
         m_module.Unload();
     }
-    HKEY key = nullptr;
-    RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSwitchKey, 0, KEY_SET_VALUE, &key);
+    UniqueRegKey key;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSwitchKey, 0, KEY_SET_VALUE, key.Receive());
     const DWORD one = 1;
-    RegSetValueExW(key, L"debug", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
-    RegCloseKey(key);
+    RegSetValueExW(key.Get(), L"debug", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
     RegisterOnce();
     EXPECT_FALSE(FileExists(DebugLogPath()));
 }
