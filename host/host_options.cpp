@@ -25,6 +25,8 @@ std::wstring* TextField(const std::wstring& name, HostOptions& options) {
     if (name == L"--request") return &options.rawRequest;
     if (name == L"--catalogue") return &options.cataloguePath;
     if (name == L"--check") return &options.checkPath;
+    if (name == L"--verify") return &options.verifyPath;
+    if (name == L"--key") return &options.keyPath;
     return nullptr;
 }
 
@@ -33,6 +35,7 @@ HostMode ModeOf(const std::wstring& name) {
     if (name == L"--explain") return HostMode::kExplain;
     if (name == L"--check") return HostMode::kCheck;
     if (name == L"--scan") return HostMode::kScan;
+    if (name == L"--verify") return HostMode::kVerify;
     return HostMode::kRequest;
 }
 
@@ -40,7 +43,7 @@ bool SetMode(const std::wstring& name, HostOptions& options, std::wstring& error
     const HostMode mode = ModeOf(name);
     if (mode == HostMode::kRequest) return true;
     if (options.mode != HostMode::kRequest && options.mode != mode) {
-        error = L"--explain, --check and --scan cannot be combined";
+        error = L"--explain, --check, --scan and --verify cannot be combined";
         return false;
     }
     options.mode = mode;
@@ -51,6 +54,10 @@ bool SetMode(const std::wstring& name, HostOptions& options, std::wstring& error
 bool CheckCombination(const HostOptions& options, std::wstring& error) {
     if ((options.json || !options.cataloguePath.empty()) && options.mode != HostMode::kExplain) {
         error = L"--json and --catalogue go with --explain";
+        return false;
+    }
+    if (!options.keyPath.empty() && options.mode != HostMode::kVerify) {
+        error = L"--key goes with --verify";
         return false;
     }
     return true;
@@ -119,8 +126,11 @@ std::wstring UsageText() {
            L"  --check FILE     report what the module would read differently from what\r\n"
            L"                   the catalogue FILE means; exit 0 clean, 1 findings, 2 unreadable\r\n"
            L"  --scan           print a draft catalogue of the programs installed here\r\n"
+           L"  --verify FILE    check FILE against its signature FILE.sig with the public key\r\n"
+           L"                   beside the module (ProductCfg\\catalogue-key.pem) or --key PEM;\r\n"
+           L"                   exit 0 valid, 1 not valid, 2 a file cannot be read\r\n"
            L"\r\n"
            L"Exit codes: 0 done, 1 bad command line, 2 module (--explain: catalogue) not loadable,\r\n"
            L"3 no PIQueryInterface export, 4 plug-in number refused, 5 request not XML,\r\n"
-           L"6 no installed-programs list readable (--scan). --check has its own, above.\r\n";
+           L"6 no installed-programs list readable (--scan). --check and --verify have their own, above.\r\n";
 }

@@ -9,6 +9,7 @@ enum class HostMode {
     kExplain,  // show how each product of the catalogue is decided
     kCheck,    // report what the module would read differently from what a catalogue means
     kScan,     // print a draft catalogue of the programs installed here
+    kVerify,   // check a catalogue against its detached signature
 };
 
 struct HostOptions {
@@ -26,6 +27,8 @@ struct HostOptions {
     bool json = false;            // --explain: machine-readable output
     std::wstring cataloguePath;  // --explain: catalogue to explain (default: the module's own)
     std::wstring checkPath;      // --check: the catalogue file to check
+    std::wstring verifyPath;     // --verify: the catalogue file whose FILE.sig is checked
+    std::wstring keyPath;        // --verify: the public key (default: the module's own)
 };
 
 // Reads argv[1..]; on a bad command line returns false with a one-line error.

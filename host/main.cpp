@@ -7,6 +7,7 @@
 #include "request/request_mode.h"
 #include "scan/scan_mode.h"
 #include "utf8_output.h"
+#include "verify/verify_mode.h"
 #include "win32/com_apartment.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -26,6 +27,7 @@ int wmain(int argc, wchar_t** argv) {
         case HostMode::kExplain: return RunExplain(options);
         case HostMode::kCheck: return RunCheck(options);
         case HostMode::kScan: return RunScan(options);
+        case HostMode::kVerify: return RunVerify(options);
         case HostMode::kRequest: break;
     }
     return RunRequests(options);

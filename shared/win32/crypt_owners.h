@@ -1,6 +1,6 @@
 #pragma once
 // Scope owners for CryptoAPI resources, in the pattern of win_owners.h:
-// providers and hashes, certificate stores, contexts, chains and chain
+// providers, hashes and keys, certificate stores, contexts, chains and chain
 // engines.
 #include <windows.h>
 #include <wincrypt.h>
@@ -17,6 +17,7 @@ inline void CloseCertStore(HCERTSTORE store) noexcept {
 
 using UniqueCryptProvider = UniqueWinHandle<ZeroIsNoneTraits<HCRYPTPROV, &ReleaseCryptProvider>>;
 using UniqueCryptHash = UniqueWinHandle<ZeroIsNoneTraits<HCRYPTHASH, &CryptDestroyHash>>;
+using UniqueCryptKey = UniqueWinHandle<ZeroIsNoneTraits<HCRYPTKEY, &CryptDestroyKey>>;
 using UniqueCertStore = UniqueWinHandle<ZeroIsNoneTraits<HCERTSTORE, &CloseCertStore>>;
 using UniqueCertContext = UniqueWinHandle<ZeroIsNoneTraits<PCCERT_CONTEXT, &CertFreeCertificateContext>>;
 using UniqueCertChain = UniqueWinHandle<ZeroIsNoneTraits<PCCERT_CHAIN_CONTEXT, &CertFreeCertificateChain>>;

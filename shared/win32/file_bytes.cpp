@@ -103,3 +103,9 @@ bool ReplaceFileAtomically(const std::wstring& target, const std::string& bytes)
 bool CreateFileAtomically(const std::wstring& target, const std::string& bytes) {
     return WriteAtomically(target, bytes, 0);
 }
+
+bool FileIsMissing(const std::wstring& path) {
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}

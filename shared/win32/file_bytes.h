@@ -10,6 +10,10 @@
 // than maxBytes.
 std::optional<std::string> ReadFileBytes(const std::wstring& path, std::size_t maxBytes);
 
+// True only when nothing of that name exists (the file or a folder on its way
+// is not found); false when it exists or the platform cannot say.
+bool FileIsMissing(const std::wstring& path);
+
 // Writes bytes to a temporary file beside target, then moves it over target.
 // On failure target is untouched, the temporary file is gone and the thread's
 // last-error code says why.

@@ -29,6 +29,16 @@ bool ReadCatalogueAddress(const std::wstring& iniPath, std::wstring& address) {
     return true;
 }
 
+// The detached signature, from the catalogue's address with ".sig" appended,
+// into signaturePath; a stale file there from an earlier refresh goes first.
+void FetchSignature(DownloadModule& downloader, const std::wstring& address, const std::wstring& signaturePath,
+                    uint32_t hostParam) {
+    DeleteFileW(signaturePath.c_str());
+    if (!downloader.Request({address + L".sig"}, signaturePath, L"", L"", 0, hostParam)) {
+        CMLog::GetInstance().Log(L"catalogue signature download failed");
+    }
+}
+
 }  // namespace
 
 bool BuildDownloadRequest(const std::vector<std::wstring>& urls, const std::wstring& filePath, const std::wstring& md5,
@@ -51,27 +61,35 @@ bool BuildDownloadRequest(const std::vector<std::wstring>& urls, const std::wstr
     return true;
 }
 
-int32_t RequestDownload(const std::vector<std::wstring>& urls, const std::wstring& filePath, const std::wstring& md5,
-                        const std::wstring& text, int32_t passHostValue, uint32_t hostValue) {
-    std::wstring libraryPath = ModuleFolder();
-    UniqueModule library;
-    if (JoinPath(libraryPath, L"zqdownload.dll")) library.Reset(LoadLibraryW(libraryPath.c_str()));
-    if (!library) {
-        CMLog::GetInstance().Log(L"zqdownload.dll 加载失败");
-        return 0;
+int32_t DownloadModule::Request(const std::vector<std::wstring>& urls, const std::wstring& filePath,
+                                const std::wstring& md5, const std::wstring& text, int32_t passHostValue,
+                                uint32_t hostValue) {
+    if (!m_library) {
+        std::wstring libraryPath = ModuleFolder();
+        if (JoinPath(libraryPath, L"zqdownload.dll")) m_library.Reset(LoadLibraryW(libraryPath.c_str()));
+        if (!m_library) {
+            CMLog::GetInstance().Log(L"zqdownload.dll 加载失败");
+            return 0;
+        }
+        m_downloadPackage = reinterpret_cast<DownloadPackageFn>(
+            reinterpret_cast<void*>(GetProcAddress(m_library.Get(), "DownloadPackage")));
     }
-    auto downloadPackage =
-        reinterpret_cast<DownloadPackageFn>(reinterpret_cast<void*>(GetProcAddress(library.Get(), "DownloadPackage")));
-    if (!downloadPackage) return 0;
+    if (!m_downloadPackage) return 0;
     std::wstring document;
     if (!BuildDownloadRequest(urls, filePath, md5, text, document)) {
         CMLog::GetInstance().Log(L"download request refused: address or document too long");
         return 0;
     }
-    return downloadPackage(0, passHostValue ? static_cast<int>(hostValue) : 0, PLUGIN_ID, document.c_str(), 0, 0);
+    return m_downloadPackage(0, passHostValue ? static_cast<int>(hostValue) : 0, PLUGIN_ID, document.c_str(), 0, 0);
 }
 
-int32_t DownloadCatalogue(uint32_t hostParam) {
+int32_t RequestDownload(const std::vector<std::wstring>& urls, const std::wstring& filePath, const std::wstring& md5,
+                        const std::wstring& text, int32_t passHostValue, uint32_t hostValue) {
+    DownloadModule downloader;
+    return downloader.Request(urls, filePath, md5, text, passHostValue, hostValue);
+}
+
+int32_t DownloadCatalogue(uint32_t hostParam, const std::wstring& signaturePath) {
     CMLog& log = CMLog::GetInstance();
     log.Log(L"开始下载SMBPlugins.xml");
     std::wstring folder = ModuleFolder();
@@ -85,8 +103,10 @@ int32_t DownloadCatalogue(uint32_t hostParam) {
         usable = JoinPath(iniPath, L"ProductCfg.ini") && JoinPath(target, CatalogueFileName()) &&
                  ReadCatalogueAddress(iniPath, address);
     }
-    if (usable && RequestDownload({address}, target, L"", L"", 0, hostParam)) {
+    DownloadModule downloader;
+    if (usable && downloader.Request({address}, target, L"", L"", 0, hostParam)) {
         log.Log(L"SMBPlugins.xml下载成功");
+        if (!signaturePath.empty()) FetchSignature(downloader, address, signaturePath, hostParam);
         return 1;
     }
     log.Log(L"SMBPlugins.xml下载失败");

@@ -1,11 +1,38 @@
 #pragma once
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "wareseek/download_api.h"
+#include "win32/win_owners.h"
+
 // Has zqdownload.dll fetch this process's catalogue file from the address in
-// ProductCfg.ini. 1 when the download module reported success, else 0.
-int32_t DownloadCatalogue(uint32_t hostParam);
+// ProductCfg.ini. 1 when the download module reported success, else 0. With
+// a signaturePath, a catalogue that arrived is followed by its detached
+// signature from the same address with ".sig" appended, into that file,
+// through the same load of the download module.
+int32_t DownloadCatalogue(uint32_t hostParam, const std::wstring& signaturePath = std::wstring());
+
+// zqdownload.dll from the module's own folder, loaded at the first request
+// and unloaded when the object goes.
+class DownloadModule {
+public:
+    DownloadModule() = default;
+    DownloadModule(const DownloadModule&) = delete;
+    DownloadModule& operator=(const DownloadModule&) = delete;
+
+    // Hands the download module one InsideParam request. The result of
+    // DownloadPackage, or 0 when it cannot be called or the request does not
+    // fit its limits.
+    int32_t Request(const std::vector<std::wstring>& urls, const std::wstring& filePath, const std::wstring& md5,
+                    const std::wstring& text, int32_t passHostValue, uint32_t hostValue);
+
+private:
+    UniqueModule m_library;
+    DownloadPackageFn m_downloadPackage = nullptr;
+};
 
 // Loads zqdownload.dll from the module's own folder, hands it one InsideParam
 // request and unloads it again. The result of DownloadPackage, or 0 when it

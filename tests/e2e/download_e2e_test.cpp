@@ -43,6 +43,11 @@ protected:
     std::wstring Downloader() const { return StageFolder() + L"\\zqdownload.dll"; }
     std::wstring RecordingDownloader() const { return ProgramFolder() + L"\\wareseek_recording_download.dll"; }
     std::wstring Recorded() const { return FromUtf16(ReadBytes(m_module.Folder() + L"\\download_calls.txt")); }
+    // One recorded DownloadPackage call of the module's catalogue download.
+    static std::wstring Call(const std::wstring& filePath, const std::wstring& url) {
+        return L"call 0 0 13 0 0 <InsideParam filepath=\"" + filePath + L"\" text=\"\" MD5=\"\" action=\"0\"><url>" +
+               url + L"</url></InsideParam>\n";
+    }
     static std::wstring FromUtf16(const std::string& bytes) {
         return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
     }
@@ -149,10 +154,24 @@ TEST_F(DownloadThroughModule, RequestNamesTheOwnFileAndAddressAndLoadsTheModuleE
     QueryWith(object.Get(), L"1");
     QueryWith(object.Get(), L"1");
     const std::wstring url = m_server.Url(RunningUnderWow64() ? L"/x64.xml" : L"/x86.xml");
-    const std::wstring call = L"call 0 0 13 0 0 <InsideParam filepath=\"" +
-                              m_module.ProductCfg(StagedModule::OwnCatalogueName()) +
-                              L"\" text=\"\" MD5=\"\" action=\"0\"><url>" + url + L"</url></InsideParam>\n";
+    const std::wstring call = Call(m_module.ProductCfg(StagedModule::OwnCatalogueName()), url);
     EXPECT_EQ(L"load\n" + call + L"unload\nload\n" + call + L"unload\n", Recorded());
+}
+
+// With a vendor's key beside the catalogue, the signature is asked for in the
+// same load, from the catalogue's address with ".sig", into a file of its own.
+TEST_F(DownloadThroughModule, WithAKeyTheSignatureFollowsInTheSameLoad) {
+    m_module.InstallDownloader(RecordingDownloader());
+    WriteBytes(m_module.Folder() + L"\\download_answer.xml", CatalogueBytes("unsigned"));
+    WriteBytes(m_module.ProductCfg(L"catalogue-key.pem"), "checked after the download");
+    PointAt(L"/x86.xml", L"/x64.xml");
+    ObjectHolder object(m_module.NewRegisteredObject());
+    EXPECT_EQ(std::vector<std::wstring>{L"old"}, QueryWith(object.Get(), L"1"));
+    const std::wstring url = m_server.Url(RunningUnderWow64() ? L"/x64.xml" : L"/x86.xml");
+    const std::wstring catalogue = m_module.ProductCfg(StagedModule::OwnCatalogueName());
+    EXPECT_EQ(L"load\n" + Call(catalogue, url) + Call(catalogue + L".sig.download", url + L".sig") + L"unload\n",
+              Recorded());
+    EXPECT_FALSE(FileExists(catalogue + L".sig.download")) << "the signature's file goes";
 }
 
 TEST_F(DownloadThroughModule, WithoutConfigurationOneEmptyAddressIsSent) {
@@ -178,6 +197,71 @@ TEST_F(DownloadThroughModule, AnAddressFillingTheIniBufferIsNotUsed) {
     address(2046);
     QueryWith(object.Get(), L"1");
     EXPECT_EQ(L"load\nunload\n", Recorded());
+}
+
+// Catalogues signed with openssl for this run (make_signed_catalogues.py),
+// fetched by the real download module. A test bundle without them skips.
+class SignedDownload : public DownloadThroughModule {
+protected:
+    void SetUp() override {
+        DownloadThroughModule::SetUp();
+        if (!FileExists(Signed(L"catalogue.xml"))) GTEST_SKIP() << "no signed catalogues: the CTest run makes them";
+        m_module.InstallDownloader(Downloader());
+        m_catalogue = m_module.ProductCfg(StagedModule::OwnCatalogueName());
+        m_before = ReadBytes(m_catalogue);
+    }
+    static std::wstring Signed(const wchar_t* name) { return ProgramFolder() + L"\\signed-catalogues\\" + name; }
+    std::wstring KeyPath() const { return m_module.ProductCfg(L"catalogue-key.pem"); }
+    // The key file: a copy of one made for this run, or a folder (no key can be read).
+    void UseKey(const wchar_t* name) {
+        DeleteFileW(KeyPath().c_str());
+        RemoveDirectoryW(KeyPath().c_str());
+        if (name) WriteBytes(KeyPath(), ReadBytes(Signed(name)));
+        if (!name) CreateDirectoryW(KeyPath().c_str(), nullptr);
+    }
+    // Serves catalogue at /c.xml and signature (none: 404) at /c.xml.sig.
+    void ServeSigned(const wchar_t* catalogue, const wchar_t* signature) {
+        m_server.Serve("/c.xml", 200, ReadBytes(Signed(catalogue)));
+        m_server.Serve("/c.xml.sig", signature ? 200 : 404, signature ? ReadBytes(Signed(signature)) : "");
+        PointAt(L"/c.xml", L"/c.xml");
+    }
+
+    std::wstring m_catalogue;
+    std::string m_before;
+};
+
+TEST_F(SignedDownload, ACatalogueSignedWithTheKeyIsAccepted) {
+    UseKey(L"signer.pem");
+    ServeSigned(L"catalogue.xml", L"catalogue.xml.sig");
+    ObjectHolder object(m_module.NewRegisteredObject());
+    EXPECT_GT(QueryWith(object.Get(), L"1").size(), 1u);
+    EXPECT_TRUE(ReadBytes(Signed(L"catalogue.xml")) == ReadBytes(m_catalogue));
+    EXPECT_EQ(1, m_server.RequestCount("/c.xml.sig"));
+    EXPECT_FALSE(FileExists(m_catalogue + L".sig.download"));
+}
+
+TEST_F(SignedDownload, EveryFaultyDownloadIsRefusedAndTheOldFileStays) {
+    const struct {
+        const char* what;
+        const wchar_t* catalogue;
+        const wchar_t* signature;
+        const wchar_t* key;
+    } cases[] = {
+        {"one byte changed after signing", L"tampered.xml", L"catalogue.xml.sig", L"signer.pem"},
+        {"no signature", L"catalogue.xml", nullptr, L"signer.pem"},
+        {"signed by another key", L"catalogue.xml", L"catalogue.xml.sig.other", L"signer.pem"},
+        {"signature cut short", L"catalogue.xml", L"catalogue.xml.sig.cut", L"signer.pem"},
+        {"a key that cannot be read", L"catalogue.xml", L"catalogue.xml.sig", nullptr},
+    };
+    ObjectHolder object(m_module.NewRegisteredObject());
+    for (const auto& c : cases) {
+        UseKey(c.key);
+        ServeSigned(c.catalogue, c.signature);
+        EXPECT_EQ(std::vector<std::wstring>{L"old"}, QueryWith(object.Get(), L"1")) << c.what;
+        EXPECT_TRUE(m_before == ReadBytes(m_catalogue)) << c.what;
+        EXPECT_FALSE(FileExists(m_catalogue + L".sig.download")) << c.what;
+    }
+    EXPECT_EQ(5, m_server.RequestCount("/c.xml"));
 }
 
 }  // namespace

@@ -1,0 +1,57 @@
+#!/usr/bin/env python3
+"""Makes, with the openssl command, what the signed-catalogue tests read.
+
+    make_signed_catalogues.py OUT CATALOGUE
+
+OUT gets RSA key pairs (<name>.pem public, <name>-private.pem private):
+"signer" and "other" of 2,048 bits, "large" of 4,096 and "small" of 1,024;
+catalogue.xml, a copy of CATALOGUE, signed as a vendor signs one:
+"openssl dgst -sha256 -sign signer-private.pem -out catalogue.xml.sig";
+and the faulty forms: catalogue.xml signed by each other key
+(catalogue.xml.sig.<name>), the signature cut short (catalogue.xml.sig.cut)
+and the catalogue with one byte changed after signing (tampered.xml).
+"""
+import os
+import shutil
+import subprocess
+import sys
+
+KEYS = {"signer": 2048, "other": 2048, "large": 4096, "small": 1024}
+
+
+def openssl(folder, *args):
+    result = subprocess.run(["openssl", *args], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    if result.returncode != 0:
+        sys.exit("make_signed_catalogues: openssl %s failed:\n%s" % (args[0], result.stderr.decode(errors="replace")))
+
+
+def sign(folder, key, out):
+    openssl(folder, "dgst", "-sha256", "-sign", key + "-private.pem", "-out", out, "catalogue.xml")
+
+
+def main():
+    out, catalogue = sys.argv[1], sys.argv[2]
+    shutil.rmtree(out, ignore_errors=True)
+    os.makedirs(out)
+    for name, bits in KEYS.items():
+        openssl(out, "genpkey", "-algorithm", "RSA", "-pkeyopt", "rsa_keygen_bits:%d" % bits, "-out",
+                name + "-private.pem")
+        openssl(out, "pkey", "-in", name + "-private.pem", "-pubout", "-out", name + ".pem")
+    shutil.copyfile(catalogue, os.path.join(out, "catalogue.xml"))
+    sign(out, "signer", "catalogue.xml.sig")
+    for name in KEYS:
+        if name != "signer":
+            sign(out, name, "catalogue.xml.sig." + name)
+    with open(os.path.join(out, "catalogue.xml.sig"), "rb") as signature:
+        whole = signature.read()
+    with open(os.path.join(out, "catalogue.xml.sig.cut"), "wb") as cut:
+        cut.write(whole[:-1])
+    with open(os.path.join(out, "catalogue.xml"), "rb") as signed:
+        data = bytearray(signed.read())
+    data[len(data) // 2] ^= 0x20
+    with open(os.path.join(out, "tampered.xml"), "wb") as tampered:
+        tampered.write(data)
+
+
+if __name__ == "__main__":
+    main()
