@@ -446,6 +446,34 @@ TEST_F(DebugLog, ADownloadThatIsNoCatalogueSaysWhetherTheOldFileCameBack) {
     }
 }
 
+// With a vendor's key beside the catalogue, a refused download says why.
+TEST_F(DebugLog, ARefusedSignatureSaysWhichCaseItWas) {
+    m_module.InstallDownloader(ProgramFolder() + L"\\wareseek_recording_download.dll");
+    WriteBytes(m_module.Folder() + L"\\download_answer.xml", "<Products><Product GUID='new' productType='2'/></Products>");
+    m_module.WriteOwnCatalogue(L"<Product GUID='old' name='old' productType='2'/>");
+    const std::wstring key = m_module.ProductCfg(L"catalogue-key.pem");
+    ASSERT_TRUE(m_module.Load());
+    ObjectHolder object(m_module.NewRegisteredObject());
+    const struct {
+        bool folder;
+        const wchar_t* line;
+    } cases[] = {
+        {true, L"downloaded catalogue refused, the key file cannot be read: the previous file is restored"},
+        {false, L"downloaded catalogue refused, the key file holds no RSA public key of 2,048 to 4,096 bits in PEM "
+                L"\"PUBLIC KEY\" form: the previous file is restored"},
+    };
+    for (const auto& c : cases) {
+        RemoveDirectoryW(key.c_str());
+        if (c.folder) CreateDirectoryW(key.c_str(), nullptr);
+        if (!c.folder) WriteBytes(key, "-----BEGIN PUBLIC KEY-----\nnot base64\n-----END PUBLIC KEY-----\n");
+        CallbackLog::Reset();
+        object->HandleRequest(Request(L"QUERY", L"1").c_str());
+        ASSERT_EQ(1u, CallbackLog::Calls().size());
+        EXPECT_EQ(L"old", ParseItems(CallbackLog::Calls()[0].response).at(0).guid) << ToUtf8(c.line);
+        EXPECT_EQ(1u, Count(LogLines(), c.line));
+    }
+}
+
 // A fetched catalogue that cannot be put in place (on Windows, most often a
 // standard-user host under Program Files) is logged with the reason.
 TEST_F(DebugLog, ACatalogueThatCannotBeSavedIsLoggedWithTheReason) {
