@@ -19,6 +19,7 @@ CASES = [
     ("signed", "catalogue.xml", "catalogue.xml.sig", "signer.pem", 0),
     ("signed, the key beside the module", "catalogue.xml", "catalogue.xml.sig", "beside:signer.pem", 0),
     ("signed with a 4,096-bit key", "catalogue.xml", "catalogue.xml.sig.large", "large.pem", 0),
+    ("the key with Windows line ends", "catalogue.xml", "catalogue.xml.sig", "signer-crlf.pem", 0),
     ("one byte changed after signing", "tampered.xml", "catalogue.xml.sig", "signer.pem", 1),
     ("signed by another key", "catalogue.xml", "catalogue.xml.sig.other", "signer.pem", 1),
     ("signature cut short", "catalogue.xml", "catalogue.xml.sig.cut", "signer.pem", 1),

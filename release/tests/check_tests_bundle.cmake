@@ -16,7 +16,7 @@ set(folder "${unpacked}/wareseek-${VERSION}-tests")
 
 set(failures "")
 foreach(needed run-tests.cmd tests-bin/wareseek_unit_tests.exe tests-bin/wareseek_sleeper.exe
-    tests-bin/wareseek_recording_download.dll stage/wareseek.dll stage/zqdownload.dll stage/wareseek-host.exe
+    tests-bin/wareseek_recording_download.dll tests-bin/signed-catalogues/catalogue.xml.sig stage/wareseek.dll stage/zqdownload.dll stage/wareseek-host.exe
     stage/ProductCfg/SMBPlugins_x86.xml stage/ProductCfg/SMBPlugins_x64.xml stage/ProductCfg/ProductCfg.ini
     stage/config/reporttempl.xml)
   if(NOT EXISTS "${folder}/${needed}")

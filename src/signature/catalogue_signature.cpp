@@ -70,7 +70,7 @@ SignatureVerdict VerifySignature(const std::string& keyPem, const std::string& b
         imported.bits > kMaximumKeyBits) {
         return SignatureVerdict::kKeyUnusable;
     }
-    if (signature.size() != imported.bits / 8) return SignatureVerdict::kSignatureMalformed;
+    if (signature.size() != (imported.bits + 7) / 8) return SignatureVerdict::kSignatureMalformed;
     UniqueCryptHash hash;
     if (!CryptCreateHash(imported.provider.Get(), CALG_SHA_256, 0, 0, hash.Receive()) ||
         !CryptHashData(hash.Get(), reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()), 0)) {

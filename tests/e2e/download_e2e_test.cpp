@@ -199,13 +199,13 @@ TEST_F(DownloadThroughModule, AnAddressFillingTheIniBufferIsNotUsed) {
     EXPECT_EQ(L"load\nunload\n", Recorded());
 }
 
-// Catalogues signed with openssl for this run (make_signed_catalogues.py),
-// fetched by the real download module. A test bundle without them skips.
+// Catalogues signed with openssl by the build (make_signed_catalogues.py),
+// fetched by the real download module.
 class SignedDownload : public DownloadThroughModule {
 protected:
     void SetUp() override {
         DownloadThroughModule::SetUp();
-        if (!FileExists(Signed(L"catalogue.xml"))) GTEST_SKIP() << "no signed catalogues: the CTest run makes them";
+        ASSERT_TRUE(FileExists(Signed(L"catalogue.xml.sig"))) << "the build signs the test catalogues";
         m_module.InstallDownloader(Downloader());
         m_catalogue = m_module.ProductCfg(StagedModule::OwnCatalogueName());
         m_before = ReadBytes(m_catalogue);

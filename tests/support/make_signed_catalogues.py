@@ -4,7 +4,8 @@
     make_signed_catalogues.py OUT CATALOGUE
 
 OUT gets RSA key pairs (<name>.pem public, <name>-private.pem private):
-"signer" and "other" of 2,048 bits, "large" of 4,096 and "small" of 1,024;
+"signer" and "other" of 2,048 bits, "large" of 4,096 and "small" of 1,024,
+and signer-crlf.pem, the signer's public key with Windows line ends;
 catalogue.xml, a copy of CATALOGUE, signed as a vendor signs one:
 "openssl dgst -sha256 -sign signer-private.pem -out catalogue.xml.sig";
 and the faulty forms: catalogue.xml signed by each other key
@@ -37,6 +38,8 @@ def main():
         openssl(out, "genpkey", "-algorithm", "RSA", "-pkeyopt", "rsa_keygen_bits:%d" % bits, "-out",
                 name + "-private.pem")
         openssl(out, "pkey", "-in", name + "-private.pem", "-pubout", "-out", name + ".pem")
+    with open(os.path.join(out, "signer.pem"), "rb") as key, open(os.path.join(out, "signer-crlf.pem"), "wb") as crlf:
+        crlf.write(key.read().replace(b"\n", b"\r\n"))
     shutil.copyfile(catalogue, os.path.join(out, "catalogue.xml"))
     sign(out, "signer", "catalogue.xml.sig")
     for name in KEYS:
