@@ -1,5 +1,6 @@
 #include "error_text.h"
 
+#include "text/text_trim.h"
 #include "win32/win_owners.h"
 
 std::wstring ErrorText(DWORD code) {
@@ -7,7 +8,7 @@ std::wstring ErrorText(DWORD code) {
     const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
     FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t*>(buffer.Receive()), 0, nullptr);
     std::wstring text = buffer ? static_cast<const wchar_t*>(buffer.Get()) : L"";
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+    text = TrimmedText(text, L"\r\n ");
     for (wchar_t& c : text) {
         if (c == L'\r' || c == L'\n') c = L' ';
     }
