@@ -6,30 +6,10 @@
 #include <optional>
 
 #include "text/path_parts.h"
+#include "win32/temp_file.h"
 #include "win32/win_owners.h"
 
 namespace {
-
-// Deletes the file it names unless Keep() was called, leaving the thread's
-// last-error code as the failure that led here set it.
-class TempFile {
-public:
-    explicit TempFile(std::wstring path) : path_(std::move(path)) {}
-    ~TempFile() {
-        if (path_.empty()) return;
-        const DWORD error = GetLastError();
-        DeleteFileW(path_.c_str());
-        SetLastError(error);
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    const std::wstring& Path() const { return path_; }
-    void Keep() { path_.clear(); }
-
-private:
-    std::wstring path_;
-};
 
 std::optional<std::wstring> FullPath(const std::wstring& path) {
     const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);

@@ -29,11 +29,9 @@ bool ReadCatalogueAddress(const std::wstring& iniPath, std::wstring& address) {
     return true;
 }
 
-// The detached signature, from the catalogue's address with ".sig" appended,
-// into signaturePath; a stale file there from an earlier refresh goes first.
+// The detached signature, from the catalogue's address with ".sig" appended.
 void FetchSignature(DownloadModule& downloader, const std::wstring& address, const std::wstring& signaturePath,
                     uint32_t hostParam) {
-    DeleteFileW(signaturePath.c_str());
     if (!downloader.Request({address + L".sig"}, signaturePath, L"", L"", 0, hostParam)) {
         CMLog::GetInstance().Log(L"catalogue signature download failed");
     }
@@ -89,7 +87,7 @@ int32_t RequestDownload(const std::vector<std::wstring>& urls, const std::wstrin
     return downloader.Request(urls, filePath, md5, text, passHostValue, hostValue);
 }
 
-int32_t DownloadCatalogue(uint32_t hostParam, const std::wstring& signaturePath) {
+int32_t DownloadCatalogue(uint32_t hostParam, const CatalogueDownloadFiles& files) {
     CMLog& log = CMLog::GetInstance();
     log.Log(L"开始下载SMBPlugins.xml");
     std::wstring folder = ModuleFolder();
@@ -103,10 +101,11 @@ int32_t DownloadCatalogue(uint32_t hostParam, const std::wstring& signaturePath)
         usable = JoinPath(iniPath, L"ProductCfg.ini") && JoinPath(target, CatalogueFileName()) &&
                  ReadCatalogueAddress(iniPath, address);
     }
+    if (!files.catalogue.empty()) target = files.catalogue;
     DownloadModule downloader;
     if (usable && downloader.Request({address}, target, L"", L"", 0, hostParam)) {
         log.Log(L"SMBPlugins.xml下载成功");
-        if (!signaturePath.empty()) FetchSignature(downloader, address, signaturePath, hostParam);
+        if (!files.signature.empty()) FetchSignature(downloader, address, files.signature, hostParam);
         return 1;
     }
     log.Log(L"SMBPlugins.xml下载失败");

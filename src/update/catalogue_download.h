@@ -8,12 +8,18 @@
 #include "wareseek/download_api.h"
 #include "win32/win_owners.h"
 
-// Has zqdownload.dll fetch this process's catalogue file from the address in
+// Where a catalogue download puts what it fetches.
+struct CatalogueDownloadFiles {
+    std::wstring catalogue;  // empty: over this process's catalogue file itself
+    std::wstring signature;  // empty: no signature is fetched
+};
+
+// Has zqdownload.dll fetch this process's catalogue from the address in
 // ProductCfg.ini. 1 when the download module reported success, else 0. With
-// a signaturePath, a catalogue that arrived is followed by its detached
-// signature from the same address with ".sig" appended, into that file,
-// through the same load of the download module.
-int32_t DownloadCatalogue(uint32_t hostParam, const std::wstring& signaturePath = std::wstring());
+// a signature file, a catalogue that arrived is followed by its detached
+// signature from the same address with ".sig" appended, through the same
+// load of the download module.
+int32_t DownloadCatalogue(uint32_t hostParam, const CatalogueDownloadFiles& files = CatalogueDownloadFiles());
 
 // zqdownload.dll from the module's own folder, loaded at the first request
 // and unloaded when the object goes.

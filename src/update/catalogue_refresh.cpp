@@ -7,6 +7,8 @@
 #include "update/catalogue_backup.h"
 #include "update/catalogue_download.h"
 #include "update/virtual_store.h"
+#include "win32/file_bytes.h"
+#include "win32/temp_file.h"
 
 namespace {
 
@@ -29,33 +31,54 @@ void LogPerUserCopy(const std::wstring& path) {
                              copy.c_str());
 }
 
-// With the vendor's key in place, whether the downloaded catalogue carries
-// the key's signature; the signature's file is gone afterwards either way.
-bool SignatureAccepted(const std::wstring& keyPath, const std::wstring& path, const std::wstring& signaturePath,
-                       CatalogueBackup& backup) {
-    const SignatureVerdict verdict = VerifyFileSignature(keyPath, path, signaturePath);
-    DeleteFileW(signaturePath.c_str());
-    if (verdict == SignatureVerdict::kValid) return true;
-    CMLog::GetInstance().Log(L"downloaded catalogue refused, %s: %s", SignatureVerdictText(verdict),
-                             OutcomeText(backup.Restore()));
+// A file an earlier download left behind goes first: what is checked must be
+// what this download fetched. False when it cannot be removed.
+bool RemoveLeftover(const std::wstring& path) {
+    DeleteFileW(path.c_str());
+    if (FileIsMissing(path)) return true;
+    CMLog::GetInstance().Log(L"catalogue download skipped: an earlier download's %s cannot be removed", path.c_str());
     return false;
+}
+
+// With the vendor's key: the catalogue and its signature arrive in files of
+// their own beside the catalogue, which the catalogue replaces only once its
+// signature holds, so a refused download never touches the file in use. The
+// two files are gone afterwards, whatever happened.
+bool DownloadSigned(uint32_t hostParam, const std::wstring& path, const std::wstring& keyPath) {
+    TempFile download(path + L".download");
+    const TempFile signature(path + L".sig.download");
+    if (!RemoveLeftover(download.Path()) || !RemoveLeftover(signature.Path())) return false;
+    if (!DownloadCatalogue(hostParam, {download.Path(), signature.Path()})) return false;
+    const SignatureVerdict verdict = VerifyFileSignature(keyPath, download.Path(), signature.Path());
+    if (verdict != SignatureVerdict::kValid) {
+        CMLog::GetInstance().Log(L"downloaded catalogue refused, %s: the previous file is kept",
+                                 SignatureVerdictText(verdict));
+        return false;
+    }
+    if (!MoveFileExW(download.Path().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        CMLog::GetInstance().Log(L"signed catalogue not put in place: error %lu", GetLastError());
+        return false;
+    }
+    download.Keep();
+    return true;
 }
 
 // Has a fresh catalogue downloaded and, when that succeeds, loads it. A
 // downloaded file counts as a catalogue only when it loads and its root has a
-// "Product" child: a well-formed page from a captive portal has none. With
-// the vendor's key beside it, it must carry the key's signature too. Any
-// other file gives the old one back. True when the catalogue was loaded
-// here; otherwise the caller loads whatever the file on disk now is.
+// "Product" child: a well-formed page from a captive portal has none. Any
+// other file gives the old one back. With the vendor's key beside it, only a
+// download with the key's signature gets this far. True when the catalogue
+// was loaded here; otherwise the caller loads whatever the file on disk now
+// is.
 bool DownloadAndLoad(ProductManager& manager) {
     const std::wstring path = CataloguePath();
     const std::wstring keyPath = CatalogueKeyPath();  // empty: downloads are not signed
-    const std::wstring signaturePath = keyPath.empty() ? std::wstring() : path + L".sig.download";
     CatalogueBackup backup(path);
-    if (!DownloadCatalogue(manager.hostParam, signaturePath)) return false;
+    const bool downloaded = keyPath.empty() ? DownloadCatalogue(manager.hostParam) != 0
+                                            : DownloadSigned(manager.hostParam, path, keyPath);
+    if (!downloaded) return false;
     LogPerUserCopy(path);
     backup.NoteDownloaded();
-    if (!keyPath.empty() && !SignatureAccepted(keyPath, path, signaturePath, backup)) return false;
     int products = 0;
     const bool loaded = manager.LoadCatalogue(&products);
     if (loaded && products > 0) return true;

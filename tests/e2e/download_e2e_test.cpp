@@ -6,6 +6,7 @@
 #include "http_test_server.h"
 #include "staged_module.h"
 #include "test_registry.h"
+#include "win32/win_owners.h"
 
 namespace {
 
@@ -158,8 +159,9 @@ TEST_F(DownloadThroughModule, RequestNamesTheOwnFileAndAddressAndLoadsTheModuleE
     EXPECT_EQ(L"load\n" + call + L"unload\nload\n" + call + L"unload\n", Recorded());
 }
 
-// With a vendor's key beside the catalogue, the signature is asked for in the
-// same load, from the catalogue's address with ".sig", into a file of its own.
+// With a vendor's key beside the catalogue, the catalogue is fetched into a
+// file of its own and the signature follows in the same load, from the
+// catalogue's address with ".sig".
 TEST_F(DownloadThroughModule, WithAKeyTheSignatureFollowsInTheSameLoad) {
     m_module.InstallDownloader(RecordingDownloader());
     WriteBytes(m_module.Folder() + L"\\download_answer.xml", CatalogueBytes("unsigned"));
@@ -169,9 +171,10 @@ TEST_F(DownloadThroughModule, WithAKeyTheSignatureFollowsInTheSameLoad) {
     EXPECT_EQ(std::vector<std::wstring>{L"old"}, QueryWith(object.Get(), L"1"));
     const std::wstring url = m_server.Url(RunningUnderWow64() ? L"/x64.xml" : L"/x86.xml");
     const std::wstring catalogue = m_module.ProductCfg(StagedModule::OwnCatalogueName());
-    EXPECT_EQ(L"load\n" + Call(catalogue, url) + Call(catalogue + L".sig.download", url + L".sig") + L"unload\n",
+    EXPECT_EQ(L"load\n" + Call(catalogue + L".download", url) + Call(catalogue + L".sig.download", url + L".sig") +
+                  L"unload\n",
               Recorded());
-    EXPECT_FALSE(FileExists(catalogue + L".sig.download")) << "the signature's file goes";
+    EXPECT_FALSE(FileExists(catalogue + L".download") || FileExists(catalogue + L".sig.download"));
 }
 
 TEST_F(DownloadThroughModule, WithoutConfigurationOneEmptyAddressIsSent) {
@@ -226,6 +229,18 @@ protected:
         PointAt(L"/c.xml", L"/c.xml");
     }
 
+    // The catalogue file's identity: a file put back in place is another one.
+    uint64_t CatalogueIdentity() const {
+        const UniqueFile file(CreateFileW(m_catalogue.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        BY_HANDLE_FILE_INFORMATION info = {};
+        if (!file || !GetFileInformationByHandle(file.Get(), &info)) return 0;
+        return (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    }
+    bool LeftoversGone() const {
+        return !FileExists(m_catalogue + L".download") && !FileExists(m_catalogue + L".sig.download");
+    }
+
     std::wstring m_catalogue;
     std::string m_before;
 };
@@ -237,7 +252,7 @@ TEST_F(SignedDownload, ACatalogueSignedWithTheKeyIsAccepted) {
     EXPECT_GT(QueryWith(object.Get(), L"1").size(), 1u);
     EXPECT_TRUE(ReadBytes(Signed(L"catalogue.xml")) == ReadBytes(m_catalogue));
     EXPECT_EQ(1, m_server.RequestCount("/c.xml.sig"));
-    EXPECT_FALSE(FileExists(m_catalogue + L".sig.download"));
+    EXPECT_TRUE(LeftoversGone());
 }
 
 TEST_F(SignedDownload, EveryFaultyDownloadIsRefusedAndTheOldFileStays) {
@@ -254,14 +269,30 @@ TEST_F(SignedDownload, EveryFaultyDownloadIsRefusedAndTheOldFileStays) {
         {"a key that cannot be read", L"catalogue.xml", L"catalogue.xml.sig", nullptr},
     };
     ObjectHolder object(m_module.NewRegisteredObject());
+    const uint64_t identity = CatalogueIdentity();
+    ASSERT_NE(0u, identity);
     for (const auto& c : cases) {
         UseKey(c.key);
         ServeSigned(c.catalogue, c.signature);
         EXPECT_EQ(std::vector<std::wstring>{L"old"}, QueryWith(object.Get(), L"1")) << c.what;
         EXPECT_TRUE(m_before == ReadBytes(m_catalogue)) << c.what;
-        EXPECT_FALSE(FileExists(m_catalogue + L".sig.download")) << c.what;
+        EXPECT_EQ(identity, CatalogueIdentity()) << c.what << ": the file in use is never replaced";
+        EXPECT_TRUE(LeftoversGone()) << c.what;
     }
     EXPECT_EQ(5, m_server.RequestCount("/c.xml"));
+}
+
+// What an earlier download left and cannot be removed is never checked in
+// place of a fresh signature: no download happens.
+TEST_F(SignedDownload, ALeftoverThatCannotBeRemovedSkipsTheDownload) {
+    UseKey(L"signer.pem");
+    ServeSigned(L"catalogue.xml", L"catalogue.xml.sig");
+    const std::wstring leftover = m_catalogue + L".sig.download";
+    ASSERT_TRUE(CreateDirectoryW(leftover.c_str(), nullptr));
+    ObjectHolder object(m_module.NewRegisteredObject());
+    EXPECT_EQ(std::vector<std::wstring>{L"old"}, QueryWith(object.Get(), L"1"));
+    EXPECT_TRUE(m_server.Requests().empty());
+    RemoveDirectoryW(leftover.c_str());
 }
 
 }  // namespace

@@ -458,9 +458,9 @@ TEST_F(DebugLog, ARefusedSignatureSaysWhichCaseItWas) {
         bool folder;
         const wchar_t* line;
     } cases[] = {
-        {true, L"downloaded catalogue refused, the key file cannot be read: the previous file is restored"},
+        {true, L"downloaded catalogue refused, the key file cannot be read: the previous file is kept"},
         {false, L"downloaded catalogue refused, the key file holds no RSA public key of 2,048 to 4,096 bits in PEM "
-                L"\"PUBLIC KEY\" form: the previous file is restored"},
+                L"\"PUBLIC KEY\" form: the previous file is kept"},
     };
     for (const auto& c : cases) {
         RemoveDirectoryW(key.c_str());
