@@ -45,6 +45,7 @@ bool RemoveLeftover(const std::wstring& path) {
 // signature holds, so a refused download never touches the file in use. The
 // two files are gone afterwards, whatever happened.
 bool DownloadSigned(uint32_t hostParam, const std::wstring& path, const std::wstring& keyPath) {
+    if (path.empty()) return false;  // no folder of the module's own: nowhere to put the files
     TempFile download(path + L".download");
     const TempFile signature(path + L".sig.download");
     if (!RemoveLeftover(download.Path()) || !RemoveLeftover(signature.Path())) return false;
