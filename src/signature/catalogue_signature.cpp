@@ -25,10 +25,10 @@ struct ImportedKey {
     DWORD bits = 0;
 };
 
-bool ImportRsaPublicKey(const std::string& der, ImportedKey& imported) {
+bool ImportRsaPublicKey(const std::string& der, const Crypt32Functions& crypt32, ImportedKey& imported) {
     UniqueLocalMemory decoded;
     DWORD size = 0;
-    if (!CryptDecodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, reinterpret_cast<const BYTE*>(der.data()),
+    if (!crypt32.decodeObject(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, reinterpret_cast<const BYTE*>(der.data()),
                              static_cast<DWORD>(der.size()), CRYPT_DECODE_ALLOC_FLAG, nullptr, decoded.Receive(),
                              &size)) {
         return false;
@@ -37,7 +37,7 @@ bool ImportRsaPublicKey(const std::string& der, ImportedKey& imported) {
     if (!info->Algorithm.pszObjId || std::strcmp(info->Algorithm.pszObjId, szOID_RSA_RSA) != 0) return false;
     // The provider type that has SHA-256 (every Windows since XP SP3).
     if (!CryptAcquireContextW(imported.provider.Receive(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) ||
-        !CryptImportPublicKeyInfo(imported.provider.Get(), X509_ASN_ENCODING, info, imported.key.Receive())) {
+        !crypt32.importPublicKeyInfo(imported.provider.Get(), X509_ASN_ENCODING, info, imported.key.Receive())) {
         return false;
     }
     DWORD length = sizeof imported.bits;
@@ -64,9 +64,11 @@ const wchar_t* SignatureVerdictText(SignatureVerdict verdict) {
 }
 
 SignatureVerdict VerifySignature(const std::string& keyPem, const std::string& bytes, const std::string& signature) {
-    const std::optional<std::string> der = PublicKeyDer(keyPem);
+    Crypt32Functions crypt32;
+    if (!crypt32.Bind()) return SignatureVerdict::kUnverifiable;
+    const std::optional<std::string> der = PublicKeyDer(keyPem, crypt32);
     ImportedKey imported;
-    if (!der || !ImportRsaPublicKey(*der, imported) || imported.bits < kMinimumKeyBits ||
+    if (!der || !ImportRsaPublicKey(*der, crypt32, imported) || imported.bits < kMinimumKeyBits ||
         imported.bits > kMaximumKeyBits) {
         return SignatureVerdict::kKeyUnusable;
     }
