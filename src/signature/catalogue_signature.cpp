@@ -29,8 +29,8 @@ bool ImportRsaPublicKey(const std::string& der, const Crypt32Functions& crypt32,
     UniqueLocalMemory decoded;
     DWORD size = 0;
     if (!crypt32.decodeObject(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, reinterpret_cast<const BYTE*>(der.data()),
-                             static_cast<DWORD>(der.size()), CRYPT_DECODE_ALLOC_FLAG, nullptr, decoded.Receive(),
-                             &size)) {
+                              static_cast<DWORD>(der.size()), CRYPT_DECODE_ALLOC_FLAG, nullptr, decoded.Receive(),
+                              &size)) {
         return false;
     }
     auto* info = static_cast<CERT_PUBLIC_KEY_INFO*>(decoded.Get());
@@ -94,7 +94,8 @@ SignatureVerdict VerifyFileSignature(const std::wstring& keyPath, const std::wst
     if (!key) return SignatureVerdict::kKeyUnreadable;
     const std::optional<std::string> signature = ReadFileBytes(signaturePath, kSmallFileLimit);
     if (!signature) {
-        return FileIsMissing(signaturePath) ? SignatureVerdict::kSignatureMissing : SignatureVerdict::kSignatureUnreadable;
+        return FileIsMissing(signaturePath) ? SignatureVerdict::kSignatureMissing
+                                            : SignatureVerdict::kSignatureUnreadable;
     }
     const std::optional<std::string> bytes = ReadFileBytes(filePath, kXmlFileLimit);
     if (!bytes) return SignatureVerdict::kFileUnreadable;

@@ -1,6 +1,5 @@
 #include "signature/pem_public_key.h"
 
-
 std::optional<std::string> PublicKeyDer(const std::string& pem, const Crypt32Functions& crypt32) {
     const std::string begin = "-----BEGIN PUBLIC KEY-----";
     const std::string end = "-----END PUBLIC KEY-----";
@@ -18,7 +17,7 @@ std::optional<std::string> PublicKeyDer(const std::string& pem, const Crypt32Fun
     }
     std::string der(size, '\0');
     if (!crypt32.stringToBinary(body.data(), bodyLength, CRYPT_STRING_BASE64, reinterpret_cast<BYTE*>(&der[0]), &size,
-                              nullptr, nullptr)) {
+                                nullptr, nullptr)) {
         return std::nullopt;
     }
     der.resize(size);
