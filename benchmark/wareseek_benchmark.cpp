@@ -24,6 +24,7 @@
 #include "win32/win_owners.h"
 #include "test_files.h"
 #include "wareseek/plugin_api.h"
+#include "win32/library_function.h"
 
 namespace {
 
@@ -45,9 +46,7 @@ public:
         m_catalogue = m_folder.Sub(wow64 ? L"ProductCfg\\SMBPlugins_x64.xml" : L"ProductCfg\\SMBPlugins_x86.xml");
         WriteUtf8File(m_catalogue, CatalogueXml(products));
         m_module = LoadLibraryW(m_folder.Sub(L"wareseek.dll").c_str());
-        auto query = m_module ? reinterpret_cast<PIQueryInterfaceFn>(
-                                    reinterpret_cast<void*>(GetProcAddress(m_module, "PIQueryInterface")))
-                              : nullptr;
+        const auto query = LibraryFunction<PIQueryInterfaceFn>(m_module, "PIQueryInterface");
         if (!query || query(WARESEEK_PLUGIN_ID, &m_object) != S_OK) m_object = nullptr;
     }
     ~BenchModule() {

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include "xml/xml_escape.h"
+#include "win32/library_function.h"
 
 namespace zqd_test {
 std::wstring FileUrl(const std::wstring& path) {
@@ -21,8 +22,7 @@ std::wstring RequestDocument(const std::wstring& target, const std::wstring& md5
 
 DownloadModule::DownloadModule() : module_(LoadLibraryW((StageFolder() + L"\\zqdownload.dll").c_str())) {
     if (module_) {
-        function_ = reinterpret_cast<DownloadPackageFn>(
-            reinterpret_cast<void*>(GetProcAddress(module_.Get(), "DownloadPackage")));
+        function_ = LibraryFunction<DownloadPackageFn>(module_.Get(), "DownloadPackage");
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "text/hex_text.h"
 #include "win32/com_ptr.h"
+#include "win32/library_function.h"
 #include "win32/system_library.h"
 
 namespace {
@@ -58,8 +59,7 @@ std::wstring ReasonText(HRESULT code) {
 bool LocateParseError(const std::wstring& path, XmlParseFailure& failure) {
     const UniqueModule library = LoadSystemLibrary(L"xmllite.dll");
     if (!library) return false;
-    const auto create =
-        reinterpret_cast<CreateXmlReaderFn>(reinterpret_cast<void*>(GetProcAddress(library.Get(), "CreateXmlReader")));
+    const auto create = LibraryFunction<CreateXmlReaderFn>(library.Get(), "CreateXmlReader");
     ComPtr<IStream> stream;
     ComPtr<IXmlReader> reader;
     if (!create || FAILED(SHCreateStreamOnFileW(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, stream.Receive())) ||

@@ -3,6 +3,7 @@
 #include "error_text.h"
 #include "text/hex_text.h"
 #include "text/path_parts.h"
+#include "win32/library_function.h"
 #include "win32/module_file.h"
 
 #include <cwchar>
@@ -36,9 +37,7 @@ HostExitCode LoadPlugin(const std::wstring& path, LoadedPlugin& plugin, std::wst
         error = L"cannot load module '" + path + L"': " + ErrorText(GetLastError());
         return kExitLoadFailed;
     }
-    // GetProcAddress gives a FARPROC; going through void* is the usual route.
-    auto query = reinterpret_cast<PIQueryInterfaceFn>(
-        reinterpret_cast<void*>(GetProcAddress(plugin.module.Get(), "PIQueryInterface")));
+    const auto query = LibraryFunction<PIQueryInterfaceFn>(plugin.module.Get(), "PIQueryInterface");
     if (!query) {
         error = L"module '" + path + L"' has no PIQueryInterface export";
         return kExitNoExport;

@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "detection/process_list.h"
+#include "win32/library_function.h"
 #include "win32/win_owners.h"
 
 namespace {
@@ -83,8 +84,8 @@ std::wstring QueriedImagePath(uint32_t processId) {
 // from the loaded copy rather than linked. Wine 8 does not know the class
 // (STATUS_INVALID_INFO_CLASS); it needs it not, since it opens every process.
 LONG ListedNtImagePath(uint32_t processId, std::wstring& ntPath) {
-    const auto query = reinterpret_cast<QuerySystemInformationFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    const auto query =
+        LibraryFunction<QuerySystemInformationFn>(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation");
     if (!query) return kStatusProcedureNotFound;
     // A device prefix and a MAX_PATH path fit; a longer answer would not fit
     // the found path anyway (STATUS_INFO_LENGTH_MISMATCH).

@@ -1,14 +1,14 @@
 #include "support/wow64.h"
 
+#include "win32/library_function.h"
+
 LONG g_bIsWow64 = 0;
 
 namespace {
 
 template <typename Fn>
 Fn BindKernel32(const char* name) {
-    HMODULE kernel32 = GetModuleHandleW(L"kernel32");
-    if (!kernel32) return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel32, name)));
+    return LibraryFunction<Fn>(GetModuleHandleW(L"kernel32"), name);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "support/module_path.h"
 #include "win32/win_owners.h"
 #include "support/wow64.h"
+#include "win32/library_function.h"
 #include "xml/xml_escape.h"
 #include "wareseek/download_api.h"
 
@@ -69,8 +70,7 @@ int32_t DownloadModule::Request(const std::vector<std::wstring>& urls, const std
             CMLog::GetInstance().Log(L"zqdownload.dll 加载失败");
             return 0;
         }
-        m_downloadPackage = reinterpret_cast<DownloadPackageFn>(
-            reinterpret_cast<void*>(GetProcAddress(m_library.Get(), "DownloadPackage")));
+        m_downloadPackage = LibraryFunction<DownloadPackageFn>(m_library.Get(), "DownloadPackage");
     }
     if (!m_downloadPackage) return 0;
     std::wstring document;

@@ -1,4 +1,5 @@
 #include "process_memory.h"
+#include "win32/library_function.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -40,8 +41,8 @@ const ULONG kSystemHandleInformation = 16;
 const LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 
 std::size_t CountInSystemList() {
-    const auto query = reinterpret_cast<QuerySystemInformationFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    const auto query =
+        LibraryFunction<QuerySystemInformationFn>(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation");
     if (!query) return 0;
     std::vector<char> buffer(1 << 20);
     for (int attempt = 0; attempt < 8; ++attempt) {

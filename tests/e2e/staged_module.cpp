@@ -2,6 +2,7 @@
 
 #include "xml/xml_document.h"
 #include "test_registry.h"
+#include "win32/library_function.h"
 
 std::vector<CallbackCall>& CallbackLog::Calls() {
     static std::vector<CallbackCall> calls;
@@ -78,8 +79,7 @@ void StagedModule::InstallDownloader(const std::wstring& builtPath) {
 bool StagedModule::Load() {
     m_module = LoadLibraryW(Sub(L"wareseek.dll").c_str());
     if (!m_module) return false;
-    m_query =
-        reinterpret_cast<PIQueryInterfaceFn>(reinterpret_cast<void*>(GetProcAddress(m_module, "PIQueryInterface")));
+    m_query = LibraryFunction<PIQueryInterfaceFn>(m_module, "PIQueryInterface");
     return m_query != nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include "staged_module.h"
 #include "win32/win_owners.h"
 #include "test_files.h"
+#include "win32/library_function.h"
 
 namespace {
 
@@ -68,8 +69,7 @@ RobustStage::RobustStage() {
     if (!CopyFileTo(StageFolder() + L"\\wareseek.dll", dll)) return;
     m_module = LoadLibraryW(dll.c_str());
     if (m_module)
-        m_query = reinterpret_cast<PIQueryInterfaceFn>(
-            reinterpret_cast<void*>(GetProcAddress(m_module, "PIQueryInterface")));
+        m_query = LibraryFunction<PIQueryInterfaceFn>(m_module, "PIQueryInterface");
 }
 
 RobustStage::~RobustStage() {
