@@ -7,7 +7,6 @@
 #include "explain/explanation_text.h"
 #include "request/module_loader.h"
 #include "support/wow64.h"
-#include "text/path_parts.h"
 #include "utf8_output.h"
 
 namespace {
@@ -16,15 +15,14 @@ namespace {
 // ProductCfg beside it, the _x64 file under WOW64.
 std::wstring ModuleCatalogue(const std::wstring& modulePath) {
     UpdateWow64Flag(CWOW64());
-    const std::wstring folder = FolderOf(modulePath);
-    return CataloguePathIn(folder.empty() ? L"." : folder);
+    return CataloguePathIn(ChosenModuleFolder(modulePath));
 }
 
 }  // namespace
 
 int RunExplain(const HostOptions& options) {
     std::wstring path = options.cataloguePath;
-    if (path.empty()) path = ModuleCatalogue(options.modulePath.empty() ? DefaultModulePath() : options.modulePath);
+    if (path.empty()) path = ModuleCatalogue(options.modulePath);
     Explanation explanation;
     std::wstring error;
     if (!ExplainCatalogue(path, explanation, error)) {

@@ -31,6 +31,11 @@ std::wstring DefaultModulePath() {
     return host.empty() ? std::wstring() : FolderOf(host) + L"wareseek.dll";
 }
 
+std::wstring ChosenModuleFolder(const std::wstring& modulePath) {
+    const std::wstring folder = FolderOf(modulePath.empty() ? DefaultModulePath() : modulePath);
+    return folder.empty() ? L"." : folder;
+}
+
 HostExitCode LoadPlugin(const std::wstring& path, LoadedPlugin& plugin, std::wstring& error) {
     plugin.module.Reset(LoadModuleFile(path));
     if (!plugin.module.Get()) {

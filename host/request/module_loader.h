@@ -21,6 +21,10 @@ struct LoadedPlugin {
 // The full path of wareseek.dll in this program's own folder ("" on failure).
 std::wstring DefaultModulePath();
 
+// The folder of the module that --module names (the default one when empty):
+// "." for a bare file name.
+std::wstring ChosenModuleFolder(const std::wstring& modulePath);
+
 // Loads path and asks it for object WARESEEK_PLUGIN_ID. Returns kExitOk, or the
 // failure's exit code with a one-line description in error.
 HostExitCode LoadPlugin(const std::wstring& path, LoadedPlugin& plugin, std::wstring& error);

@@ -3,12 +3,12 @@
 #include "support/module_path.h"
 #include "win32/file_bytes.h"
 
-const wchar_t* CatalogueKeyFileName() {
-    return L"catalogue-key.pem";
+std::wstring CatalogueKeyPathIn(std::wstring moduleFolder) {
+    if (!JoinPath(moduleFolder, L"ProductCfg") || !JoinPath(moduleFolder, L"catalogue-key.pem")) return std::wstring();
+    return moduleFolder;
 }
 
 std::wstring CatalogueKeyPath() {
-    std::wstring path = ModuleFolder();
-    if (!JoinPath(path, L"ProductCfg") || !JoinPath(path, CatalogueKeyFileName())) return std::wstring();
-    return FileIsMissing(path) ? std::wstring() : path;
+    const std::wstring path = CatalogueKeyPathIn(ModuleFolder());
+    return path.empty() || FileIsMissing(path) ? std::wstring() : path;
 }

@@ -4,8 +4,9 @@
 // module.
 #include <string>
 
-// The key's file name in a catalogue folder.
-const wchar_t* CatalogueKeyFileName();
+// Where the module whose folder is moduleFolder reads its key; empty when
+// the path would not fit.
+std::wstring CatalogueKeyPathIn(std::wstring moduleFolder);
 
 // The key's path beside the module, or empty when there is none. Anything of
 // that name counts, a file that can't be read or a folder included: such a
