@@ -16,6 +16,16 @@ std::vector<std::wstring> UrlElements(CXmlNodeWrapper& root) {
     return urls;
 }
 
+// A decimal number of milliseconds, digits only, that fits 32 bits.
+std::optional<DWORD> Milliseconds(const std::wstring& text) {
+    if (text.empty() || text.size() > 10 || text.find_first_not_of(L"0123456789") != std::wstring::npos) {
+        return std::nullopt;
+    }
+    const unsigned long long value = std::stoull(text);
+    if (value > 0xFFFFFFFFull) return std::nullopt;
+    return static_cast<DWORD>(value);
+}
+
 }  // namespace
 
 std::optional<DownloadRequest> ParseDownloadRequest(const wchar_t* document) {
@@ -29,6 +39,7 @@ std::optional<DownloadRequest> ParseDownloadRequest(const wchar_t* document) {
     request.targetPath = AttributeText(root, L"filepath");
     request.md5 = TrimmedText(AttributeText(root, L"MD5"));
     request.urls = UrlElements(root);
+    request.timeLimitMs = Milliseconds(AttributeText(root, L"timeLimit"));
     if (request.targetPath.empty() || request.urls.empty()) return std::nullopt;
     return request;
 }

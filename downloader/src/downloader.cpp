@@ -1,5 +1,7 @@
 #include "downloader.h"
 
+#include <algorithm>
+
 #include "fetch_worker.h"
 #include "md5.h"
 #include "log/debug_log.h"
@@ -49,7 +51,10 @@ bool DownloadToFile(const DownloadRequest& request, const FetchLimits& limits) {
 
 bool HandleRequestDocument(const wchar_t* document, const FetchLimits& limits) {
     const std::optional<DownloadRequest> request = ParseDownloadRequest(document);
-    return request && DownloadToFile(*request, limits);
+    if (!request) return false;
+    FetchLimits own = limits;
+    if (request->timeLimitMs) own.transferMs = std::min(own.transferMs, *request->timeLimitMs);
+    return DownloadToFile(*request, own);
 }
 
 }  // namespace zqd

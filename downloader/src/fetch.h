@@ -4,12 +4,12 @@
 
 #include <windows.h>
 
-#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
 
 #include "transfer_handles.h"
+#include "win32/deadline.h"
 
 namespace zqd {
 
@@ -22,22 +22,12 @@ struct FetchLimits {
 // What DownloadPackage uses: 16 MiB, 15 s per wait, 60 s in all.
 constexpr FetchLimits kDefaultLimits = {16u * 1024u * 1024u, 15000, 60000};
 
-// The moment a download gives up, fixed when it starts and shared by every
-// address it tries, so a slow server cannot hold the caller's thread for long.
-class Deadline {
-public:
-    explicit Deadline(DWORD fromNowMs);
-    // Whole milliseconds left, at least 1; nothing once it has passed.
-    std::optional<DWORD> Remaining() const;
-
-private:
-    std::chrono::steady_clock::time_point end_;
-};
-
 // One download: its limits, the deadline fixed when it starts, and the
 // internet handles it has open, which the thread waiting for it closes when
 // the deadline passes.
 struct Transfer {
+    // The deadline is fixed when the download starts and shared by every
+    // address it tries, so a slow server cannot hold the caller's thread long.
     explicit Transfer(const FetchLimits& fetchLimits) : limits(fetchLimits), deadline(fetchLimits.transferMs) {}
 
     // False once the deadline has passed or the handles have been closed.

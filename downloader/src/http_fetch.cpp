@@ -61,10 +61,28 @@ const wchar_t* OrNull(const std::wstring& text) {
 // limit, and the deadline is still checked here.
 bool LimitWaits(HINTERNET handle, std::initializer_list<DWORD> options, const Transfer& transfer) {
     const std::optional<DWORD> remaining = transfer.deadline.Remaining();
-    if (!remaining || transfer.handles.Closed()) return false;
+    if (!remaining) return false;
     DWORD limit = std::min(transfer.limits.timeoutMs, *remaining);
-    for (DWORD option : options) InternetSetOptionW(handle, option, &limit, sizeof limit);
-    return true;
+    return transfer.handles.Use(handle, false, [&](HINTERNET owned) {
+        for (DWORD option : options) InternetSetOptionW(owned, option, &limit, sizeof limit);
+        return true;
+    });
+}
+
+// The calls below that wait for the server run only while the transfer still
+// owns their handle (see TransferHandles).
+bool Ready(HINTERNET handle, const Transfer& transfer) {
+    if (transfer.handles.Ready(handle)) return true;
+    SetLastError(ERROR_INTERNET_OPERATION_CANCELLED);
+    return false;
+}
+
+bool Send(HINTERNET request, const Transfer& transfer) {
+    return Ready(request, transfer) && HttpSendRequestW(request, nullptr, 0, nullptr, 0);
+}
+
+bool AwaitData(HINTERNET request, DWORD& available, const Transfer& transfer) {
+    return Ready(request, transfer) && InternetQueryDataAvailable(request, &available, 0, 0);
 }
 
 // One hop's connection and request; the request is closed first.
@@ -79,33 +97,42 @@ struct SentRequest {
 // time-out set here bounds every wait for this response under Wine.
 SentRequest SendRequest(HINTERNET session, const HttpTarget& target, Transfer& transfer) {
     SentRequest sent;
-    sent.connection = transfer.handles.Adopt(InternetConnectW(session, target.host.c_str(), target.port,
-                                                              OrNull(target.user), OrNull(target.password),
-                                                              INTERNET_SERVICE_HTTP, 0, 0));
+    sent.connection = transfer.handles.Adopt(
+        transfer.handles.Use(session, HINTERNET{}, [&target](HINTERNET owned) {
+            return InternetConnectW(owned, target.host.c_str(), target.port, OrNull(target.user),
+                                    OrNull(target.password), INTERNET_SERVICE_HTTP, 0, 0);
+        }));
     if (!sent.connection) return SentRequest();
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
                   INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT;
     if (target.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
     sent.request = transfer.handles.Adopt(
-        HttpOpenRequestW(sent.connection.Get(), L"GET", target.object.c_str(), nullptr, nullptr, nullptr, flags, 0));
+        transfer.handles.Use(sent.connection.Get(), HINTERNET{}, [&target, flags](HINTERNET owned) {
+            return HttpOpenRequestW(owned, L"GET", target.object.c_str(), nullptr, nullptr, nullptr, flags, 0);
+        }));
     const std::initializer_list<DWORD> waits = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                                                 INTERNET_OPTION_RECEIVE_TIMEOUT};
     if (!sent.request || !LimitWaits(sent.request.Get(), waits, transfer)) return SentRequest();
-    if (!HttpSendRequestW(sent.request.Get(), nullptr, 0, nullptr, 0)) {
+    if (!Send(sent.request.Get(), transfer)) {
         LogCertificateFailure(GetLastError());
         return SentRequest();
     }
     // WinINet checked the certificate while connecting; the module checks it again.
-    if (target.scheme == INTERNET_SCHEME_HTTPS && !ServerCertificateAccepted(sent.request.Get(), target.host)) {
+    if (target.scheme == INTERNET_SCHEME_HTTPS &&
+        !ServerCertificateAccepted(transfer.handles.Use(sent.request.Get(), UniqueCertChain(), &ReceivedChain),
+                                   target.host)) {
         return SentRequest();
     }
     return sent;
 }
 
-std::optional<DWORD> QueryNumber(HINTERNET request, DWORD info) {
+std::optional<DWORD> QueryNumber(HINTERNET request, DWORD info, const Transfer& transfer) {
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (!HttpQueryInfoW(request, info | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr)) return std::nullopt;
+    const bool known = transfer.handles.Use(request, false, [&](HINTERNET owned) {
+        return HttpQueryInfoW(owned, info | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr) != FALSE;
+    });
+    if (!known) return std::nullopt;
     return value;
 }
 
@@ -124,12 +151,16 @@ std::optional<std::string> ReadBody(HINTERNET request, const Transfer& transfer)
     for (;;) {
         DWORD available = 0;
         if (!LimitWaits(request, {INTERNET_OPTION_RECEIVE_TIMEOUT}, transfer) ||
-            !InternetQueryDataAvailable(request, &available, 0, 0)) {
+            !AwaitData(request, available, transfer)) {
             return std::nullopt;
         }
         if (available == 0) return body;
+        // What was reported available has arrived: reading it does not wait.
         DWORD read = 0;
-        if (!InternetReadFile(request, chunk, std::min<DWORD>(available, sizeof chunk), &read)) return std::nullopt;
+        const bool readOk = transfer.handles.Use(request, false, [&](HINTERNET owned) {
+            return InternetReadFile(owned, chunk, std::min<DWORD>(available, sizeof chunk), &read) != FALSE;
+        });
+        if (!readOk) return std::nullopt;
         if (read == 0) return body;
         if (read > maxBytes - body.size()) return std::nullopt;
         body.append(chunk, read);
@@ -140,7 +171,7 @@ std::optional<std::string> ReadBody(HINTERNET request, const Transfer& transfer)
 // refused before reading it, and a shorter body than declared means the
 // connection broke.
 std::optional<std::string> ReadResponse(HINTERNET request, const Transfer& transfer) {
-    const std::optional<DWORD> declared = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH);
+    const std::optional<DWORD> declared = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH, transfer);
     if (declared && *declared > transfer.limits.maxBytes) return std::nullopt;
     std::optional<std::string> body = ReadBody(request, transfer);
     if (body && declared && body->size() != *declared) return std::nullopt;
@@ -153,10 +184,13 @@ bool IsRedirect(DWORD status) {
 
 // Where a redirect answer points: its Location, resolved against the address
 // that gave it. Nothing without one, or when either does not fit a URL buffer.
-std::optional<std::wstring> RedirectAddress(HINTERNET request, const std::wstring& from) {
+std::optional<std::wstring> RedirectAddress(HINTERNET request, const std::wstring& from, const Transfer& transfer) {
     std::wstring location(INTERNET_MAX_URL_LENGTH, L'\0');
     DWORD size = static_cast<DWORD>(location.size() * sizeof(wchar_t));
-    if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, &location[0], &size, nullptr)) return std::nullopt;
+    const bool located = transfer.handles.Use(request, false, [&](HINTERNET owned) {
+        return HttpQueryInfoW(owned, HTTP_QUERY_LOCATION, &location[0], &size, nullptr) != FALSE;
+    });
+    if (!located) return std::nullopt;
     location.resize(size / sizeof(wchar_t));
     std::wstring combined(INTERNET_MAX_URL_LENGTH, L'\0');
     DWORD length = static_cast<DWORD>(combined.size());
@@ -168,8 +202,9 @@ std::optional<std::wstring> RedirectAddress(HINTERNET request, const std::wstrin
 // The next hop's address, or nothing when the redirect may not be followed:
 // from https to plain http would hand the answer to anyone on the path, and
 // any scheme but http and https is refused.
-std::optional<std::wstring> NextAddress(HINTERNET request, const std::wstring& from, INTERNET_SCHEME fromScheme) {
-    const std::optional<std::wstring> next = RedirectAddress(request, from);
+std::optional<std::wstring> NextAddress(HINTERNET request, const std::wstring& from, INTERNET_SCHEME fromScheme,
+                                        const Transfer& transfer) {
+    const std::optional<std::wstring> next = RedirectAddress(request, from, transfer);
     const std::optional<HttpTarget> target = next ? CrackHttpUrl(*next) : std::nullopt;
     if (!target) {
         CMLog::GetInstance().Log(L"redirect refused: no usable http or https address");
@@ -193,15 +228,15 @@ std::optional<std::string> FetchHttp(const std::wstring& url, Transfer& transfer
         const std::optional<HttpTarget> target = CrackHttpUrl(*address);
         if (!target) return std::nullopt;
         const SentRequest sent = SendRequest(session.Get(), *target, transfer);
-        const std::optional<DWORD> status = sent.request ? QueryNumber(sent.request.Get(), HTTP_QUERY_STATUS_CODE)
-                                                         : std::nullopt;
+        const std::optional<DWORD> status =
+            sent.request ? QueryNumber(sent.request.Get(), HTTP_QUERY_STATUS_CODE, transfer) : std::nullopt;
         if (status == DWORD{200}) return ReadResponse(sent.request.Get(), transfer);
         if (!status || !IsRedirect(*status)) return std::nullopt;
         if (redirects == kMaxRedirects) {
             CMLog::GetInstance().Log(L"redirect refused: more than 5 in a row");
             return std::nullopt;
         }
-        address = NextAddress(sent.request.Get(), *address, target->scheme);
+        address = NextAddress(sent.request.Get(), *address, target->scheme, transfer);
         if (!address) return std::nullopt;
     }
 }

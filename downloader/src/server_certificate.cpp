@@ -101,15 +101,18 @@ DWORD ChainFault(PCCERT_CHAIN_CONTEXT chain, const std::wstring& host) {
     return StatusFault(chain->TrustStatus.dwErrorStatus);
 }
 
-bool ServerCertificateAccepted(HINTERNET request, const std::wstring& host) {
-    // A copy of the chain WinINet built while connecting, ours to free.
+UniqueCertChain ReceivedChain(HINTERNET request) {
     PCCERT_CHAIN_CONTEXT received = nullptr;
     DWORD size = sizeof received;
-    if (!InternetQueryOptionW(request, INTERNET_OPTION_SERVER_CERT_CHAIN_CONTEXT, &received, &size) || !received) {
+    if (!InternetQueryOptionW(request, INTERNET_OPTION_SERVER_CERT_CHAIN_CONTEXT, &received, &size)) return {};
+    return UniqueCertChain(received);
+}
+
+bool ServerCertificateAccepted(const UniqueCertChain& chain, const std::wstring& host) {
+    if (!chain) {
         CMLog::GetInstance().Log(L"certificate refused: the answer came with no certificate chain");
         return false;
     }
-    const UniqueCertChain chain(received);
     const DWORD fault = ChainFault(chain.Get(), host);
     if (fault != ERROR_SUCCESS) LogRefusal(fault);
     return fault == ERROR_SUCCESS;

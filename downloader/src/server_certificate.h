@@ -12,11 +12,17 @@
 
 #include <string>
 
+#include "win32/crypt_owners.h"
+
 namespace zqd {
 
-// True when the server's certificate chain on this https request is valid for
-// host; logs the reason otherwise.
-bool ServerCertificateAccepted(HINTERNET request, const std::wstring& host);
+// A copy of the certificate chain WinINet built while connecting for this
+// https request, ours to free; none when it has none.
+UniqueCertChain ReceivedChain(HINTERNET request);
+
+// True when the server's certificate chain is valid for host; logs the reason
+// otherwise (no chain included).
+bool ServerCertificateAccepted(const UniqueCertChain& chain, const std::wstring& host);
 
 // Logs the reason when a send failed for a certificate error; true when it was one.
 bool LogCertificateFailure(DWORD error);

@@ -63,6 +63,17 @@ void TransferHandles::CloseAll() {
     open_.clear();
 }
 
+bool TransferHandles::OwnsLocked(HINTERNET handle) const {
+    return !closed_ && handle && std::find(open_.begin(), open_.end(), handle) != open_.end();
+}
+
+bool TransferHandles::Ready(HINTERNET handle) const {
+    AcquireSRWLockShared(&lock_);
+    const bool ready = OwnsLocked(handle);
+    ReleaseSRWLockShared(&lock_);
+    return ready;
+}
+
 bool TransferHandles::Closed() const {
     ExclusiveLock hold(lock_);
     return closed_;

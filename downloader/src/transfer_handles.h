@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace zqd {
@@ -39,8 +40,21 @@ private:
 // adopts nothing more: a handle opened afterwards is closed straight away.
 // Each handle is closed exactly once, by whichever side comes first, so a
 // handle value the system has since given to someone else is never closed.
-// The worker checks Closed() before each wait (LimitWaits), so only a call it
-// was about to make in that instant can meet a closed handle; it then fails.
+//
+// Nor is such a value ever used. A closed handle's value is free for the
+// system to give to the next handle opened in the process (Wine does so at
+// once), the host's own or another download's. So every call that returns at
+// once (options, queries, opening a child handle, reading data already
+// received) goes through Use, which makes it only while the handle is still
+// the set's and holds CloseAll off until it returns. The two calls that wait
+// for the server (sending the request, waiting for data) cannot hold CloseAll
+// off, since closing is what ends them on Windows: Ready() is checked just
+// before each. A close that lands between that check and the call's start
+// meets a call that has not yet taken the handle; the value can only be
+// another's if, in that instant, another thread of the process opened an
+// internet handle and got the very value. A call that has started holds its
+// handle, which stays reserved until the call returns, so closing it then is
+// the documented way to end it.
 class TransferHandles {
 public:
     TransferHandles() = default;
@@ -54,8 +68,22 @@ public:
     // Closes every handle still open, the newest first, and every later one.
     void CloseAll();
     bool Closed() const;
+    // False once closed or when handle is not (any more) one of the set's.
+    bool Ready(HINTERNET handle) const;
+
+    // call(handle)'s result, made only while handle is the set's and the set
+    // is not closed, with CloseAll held off meanwhile; otherwise result as
+    // given. Only for calls that return at once.
+    template <typename Result, typename Call>
+    Result Use(HINTERNET handle, Result result, Call call) const {
+        AcquireSRWLockShared(&lock_);
+        if (OwnsLocked(handle)) result = call(handle);
+        ReleaseSRWLockShared(&lock_);
+        return result;
+    }
 
 private:
+    bool OwnsLocked(HINTERNET handle) const;
     friend class TransferHandle;
     void Close(HINTERNET handle);
 

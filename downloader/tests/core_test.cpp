@@ -5,7 +5,11 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
+
+#include <wininet.h>
 
 #include "win32/com_apartment.h"
 #include "win32/file_bytes.h"
@@ -15,6 +19,8 @@
 #include "http_test_server.h"
 #include "md5.h"
 #include "test_support.h"
+#include "transfer_handles.h"
+#include "win32/win_owners.h"
 
 namespace {
 
@@ -179,6 +185,38 @@ TEST(DownloadToFile, NoServerHoldsTheCallerPastTheDeadline) {
     EXPECT_TRUE(zqd::DownloadToFile({target, L"", {server.Url(L"/hop1")}}, limits)) << "five redirects are fine";
     server.Stop();
     EXPECT_EQ(server.FinishedCount("/head.xml"), 0);
+}
+
+// After the deadline closes a transfer's handles, the worker makes no call
+// with one of them: under Wine the next internet handle opened in the process
+// gets a closed one's value at once, so such a call would act on a handle
+// that is not the worker's. A quick call under way holds the close off.
+TEST(TransferHandles, AClosedHandleIsNeverUsedAndACallUnderWayHoldsTheCloseOff) {
+    zqd::TransferHandles handles;
+    const HINTERNET session = InternetOpenW(L"test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    const zqd::TransferHandle owned = handles.Adopt(session);
+    const UniqueHandle entered(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const UniqueHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread worker([&] {
+        handles.Use(session, false, [&](HINTERNET) { return SetEvent(entered.Get()) && WaitForSingleObject(release.Get(), 5000); });
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(entered.Get(), 5000));
+    std::atomic<bool> closed{false};
+    std::thread deadline([&] {
+        handles.CloseAll();
+        closed = true;
+    });
+    Sleep(300);
+    EXPECT_FALSE(closed) << "the call under way still has its handle";
+    SetEvent(release.Get());
+    worker.join();
+    deadline.join();
+    const HINTERNET next = InternetOpenW(L"test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    bool called = false;
+    handles.Use(session, false, [&called](HINTERNET) { return called = true; });
+    EXPECT_FALSE(called) << (next == session ? "its value now names another handle" : "");
+    EXPECT_FALSE(handles.Ready(session));
+    InternetCloseHandle(next);
 }
 
 class ReplaceFileTest : public ::testing::Test {

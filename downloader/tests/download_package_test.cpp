@@ -81,6 +81,24 @@ TEST_F(DownloadPackageTest, KeepsTheOldFileWhenEveryAddressFails) {
     EXPECT_EQ(folder.Names(), Names{L"SMBPlugins_x86.xml"});
 }
 
+// "timeLimit" holds the whole download to fewer milliseconds than the
+// module's own limit, so that a caller can keep two downloads to one
+// deadline; a value that is no number is ignored.
+TEST_F(DownloadPackageTest, ATimeLimitInTheRequestShortensTheDeadline) {
+    using namespace std::chrono;
+    server.Serve("/slow.xml", 200, kCatalogue, milliseconds(1500));
+    const std::wstring plain = RequestDocument(target, L"", {server.Url(L"/slow.xml")});
+    const auto limited = [&plain](const wchar_t* limit) {
+        std::wstring document = plain;
+        return document.insert(document.find(L">"), std::wstring(L" timeLimit=\"") + limit + L"\"");
+    };
+    const auto start = steady_clock::now();
+    EXPECT_EQ(module.Download(limited(L"500").c_str()), 0);
+    EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - start).count(), 1400);
+    EXPECT_NE(module.Download(limited(L"5s").c_str()), 0);
+    EXPECT_EQ(ReadBytes(target), kCatalogue);
+}
+
 TEST_F(DownloadPackageTest, SendsAnEscapedAmpersandAsAmpersand) {
     server.Serve("/get?name=a&arch=x86", 200, kCatalogue);
     EXPECT_NE(Download({server.Url(L"/get?name=a&arch=x86")}), 0);

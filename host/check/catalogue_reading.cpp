@@ -6,6 +6,7 @@
 
 namespace {
 
+const wchar_t* const kRootAttributes[] = {L"serial", L"file"};
 const wchar_t* const kProductAttributes[] = {L"name", L"GUID", L"productType"};
 // The registry/file and process attributes the module reads, and the
 // spelling of the view attribute it does not read.
@@ -42,6 +43,7 @@ void ReadMethods(CXmlNodeWrapper& product, ProductEntry& entry) {
 void ReadProducts(CXmlDocHolder& document, CatalogueEntries& entries) {
     CXmlNodeWrapper root(document.GetRootNode());
     if (!root.IsValid()) return;
+    entries.rootAttributes = ReadAttributes(root, kRootAttributes);
     CXmlNodeListWrapper list(root.SelectNodes(L"./Product"));
     if (list.GetCount() == 0) entries.productless = DescribeProductlessRoot(root);
     list.ForEach([&entries](CXmlNodeWrapper& product) {

@@ -18,6 +18,7 @@ enum class CatalogueLoad {
 struct CatalogueEntries {
     CatalogueLoad load = CatalogueLoad::kNoParser;
     XmlParseFailure failure;
+    AttributeTexts rootAttributes;  // the signed claims "serial" and "file", when present
     std::vector<ProductEntry> products;
     ProductlessRoot productless;  // read, and the root has no Product child
 };

@@ -1,6 +1,7 @@
 #include "check/catalogue_rules.h"
 
 #include "check/product_rules.h"
+#include "signature/catalogue_claims.h"
 
 namespace {
 
@@ -25,13 +26,34 @@ Finding NoProducts(const ProductlessRoot& root) {
     return Finding{0, L"", L"", 0, text + L": the module lists no product from this file"};
 }
 
+// The claims a signed download is held to: malformed, they refuse the file.
+Findings RootFindings(const AttributeTexts& root) {
+    Findings findings;
+    const std::wstring refused = L": a module with the vendor's key refuses this file when it is downloaded";
+    if (const std::wstring* serial = FindAttribute(root, L"serial"); serial && !SerialNumber(*serial)) {
+        findings.push_back(Finding{0, L"", L"", 0,
+                                   L"the root's serial " + Quoted(*serial) +
+                                       L" is not a whole number from 1 to 18446744073709551615" + refused});
+    }
+    if (const std::wstring* file = FindAttribute(root, L"file"); file && !IsCatalogueFileName(*file)) {
+        findings.push_back(Finding{0, L"", L"", 0,
+                                   L"the root's file " + Quoted(*file) +
+                                       L" names neither SMBPlugins_x86.xml nor SMBPlugins_x64.xml" + refused});
+    }
+    return findings;
+}
+
 }  // namespace
 
 Findings CheckCatalogue(const CatalogueEntries& catalogue) {
     switch (catalogue.load) {
-        case CatalogueLoad::kRead:
-            if (catalogue.products.empty()) return {NoProducts(catalogue.productless)};
-            return CheckProducts(catalogue.products);
+        case CatalogueLoad::kRead: {
+            Findings findings = RootFindings(catalogue.rootAttributes);
+            const Findings products = catalogue.products.empty() ? Findings{NoProducts(catalogue.productless)}
+                                                                 : CheckProducts(catalogue.products);
+            findings.insert(findings.end(), products.begin(), products.end());
+            return findings;
+        }
         case CatalogueLoad::kPrologRefused:
             return {Finding{0, L"", L"", 0,
                             L"a DOCTYPE, or other text that may not stand there, comes before the root element: the "

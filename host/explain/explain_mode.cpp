@@ -7,6 +7,7 @@
 #include "explain/explanation_text.h"
 #include "request/module_loader.h"
 #include "support/wow64.h"
+#include "update/download_plan.h"
 #include "utf8_output.h"
 
 namespace {
@@ -16,6 +17,12 @@ namespace {
 std::wstring ModuleCatalogue(const std::wstring& modulePath) {
     UpdateWow64Flag(CWOW64());
     return CataloguePathIn(ChosenModuleFolder(modulePath));
+}
+
+// The download the module would ask for, with the module's own checks.
+DownloadExplanation ModuleDownload(const std::wstring& modulePath) {
+    const CatalogueDownloadPlan plan = PlanCatalogueDownload(ChosenModuleFolder(modulePath));
+    return DownloadExplanation{plan.address, !plan.key.empty(), plan.problem};
 }
 
 }  // namespace
@@ -29,6 +36,7 @@ int RunExplain(const HostOptions& options) {
         WriteErrorLine(error);
         return kExitLoadFailed;
     }
+    if (options.cataloguePath.empty()) explanation.download = ModuleDownload(options.modulePath);
     WriteOut(options.json ? ExplanationJson(explanation) : ExplanationText(explanation));
     return kExitOk;
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,8 +58,17 @@ struct ProductExplanation {
     int decidedBy = -1;  // index of the method that found the product
 };
 
+// The download the module would ask for, when the catalogue explained is the
+// one beside the module.
+struct DownloadExplanation {
+    std::wstring address;  // from ProductCfg.ini; empty: none set
+    bool signedDownload = false;
+    std::wstring problem;  // why the module would not ask for it; empty when it would
+};
+
 struct Explanation {
     std::wstring cataloguePath;
+    std::optional<DownloadExplanation> download;
     bool wow64 = false;  // a 32-bit process on 64-bit Windows: two registry views
     std::vector<ProductExplanation> products;
     size_t InstalledCount() const;

@@ -109,10 +109,19 @@ std::wstring JsonString(const std::wstring& text) {
     return out + L"\"";
 }
 
+static std::wstring DownloadJson(const std::optional<DownloadExplanation>& download) {
+    if (!download) return L"null";
+    JsonObject object;
+    object.Text(L"address", download->address).Flag(L"signed", download->signedDownload);
+    if (download->problem.empty()) return object.Raw(L"problem", L"null").Done();
+    return object.Text(L"problem", download->problem).Done();
+}
+
 std::wstring ExplanationJson(const Explanation& explanation) {
     const bool wow64 = explanation.wow64;
     JsonObject object;
     object.Text(L"catalogue", explanation.cataloguePath)
+        .Raw(L"download", DownloadJson(explanation.download))
         .Flag(L"wow64", wow64)
         .Number(L"productCount", static_cast<long long>(explanation.products.size()))
         .Number(L"installedCount", static_cast<long long>(explanation.InstalledCount()))

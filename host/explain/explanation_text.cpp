@@ -104,10 +104,20 @@ std::wstring ProductLines(const ProductExplanation& product, bool wow64) {
     return text;
 }
 
+// The address a download would use, and whether the module would ask for it.
+std::wstring DownloadLine(const DownloadExplanation& download) {
+    std::wstring text = L"Download address: " +
+                        (download.address.empty() ? std::wstring(L"none in ProductCfg.ini") : download.address);
+    if (!download.problem.empty()) return text + L"; the module would not ask for it: " + download.problem + L"\r\n";
+    return text + (download.signedDownload ? L" (signed: the catalogue and its signature fit every limit)\r\n"
+                                           : L"\r\n");
+}
+
 }  // namespace
 
 std::wstring ExplanationText(const Explanation& explanation) {
     std::wstring text = L"Catalogue: " + explanation.cataloguePath + L"\r\n";
+    if (explanation.download) text += DownloadLine(*explanation.download);
     // Paths are tested as the 32-bit module sees them: under WOW64 the system
     // folder is redirected, which explains many a surprise, except for the
     // values of the 64-bit view, which name the 64-bit one.

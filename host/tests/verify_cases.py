@@ -12,11 +12,14 @@ import shutil
 import subprocess
 import sys
 
-# name, catalogue, signature (None: none), key, expected exit code. The key is
-# given with --key, or is a folder of that name when None; "beside:" puts it
-# where the module named with --module reads it.
+# name, catalogue, signature (None: none), key, expected exit code and,
+# optionally, a text the output must hold. The key is given with --key, or is
+# a folder of that name when None; "beside:" puts it where the module named
+# with --module reads it.
 CASES = [
-    ("signed", "catalogue.xml", "catalogue.xml.sig", "signer.pem", 0),
+    ("signed", "catalogue.xml", "catalogue.xml.sig", "signer.pem", 0, "serial: none"),
+    ("signed with a serial", "serial5.xml", "serial5.xml.sig", "signer.pem", 0, "serial: 5\r\nfile: none"),
+    ("signed for a file", "file-x64.xml", "file-x64.xml.sig", "signer.pem", 0, "file: SMBPlugins_x64.xml"),
     ("signed, the key beside the module", "catalogue.xml", "catalogue.xml.sig", "beside:signer.pem", 0),
     ("signed with a 4,096-bit key", "catalogue.xml", "catalogue.xml.sig.large", "large.pem", 0),
     ("the key with Windows line ends", "catalogue.xml", "catalogue.xml.sig", "signer-crlf.pem", 0),
@@ -35,7 +38,8 @@ def windows_path(path):
 
 
 def run_case(emulator, host, signed, folder, case):
-    name, catalogue, signature, key, expected = case
+    name, catalogue, signature, key, expected = case[:5]
+    says = case[5] if len(case) > 5 else ""
     os.makedirs(folder)
     shutil.copyfile(os.path.join(signed, catalogue), os.path.join(folder, "SMBPlugins_x86.xml"))
     if signature:
@@ -52,8 +56,8 @@ def run_case(emulator, host, signed, folder, case):
     args = [emulator, host, "--verify", windows_path(os.path.join(folder, "SMBPlugins_x86.xml"))] + key_option
     result = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     said = (result.stdout + result.stderr).decode(errors="replace").strip()
-    if result.returncode != expected:
-        print("FAIL %s: exit %d, expected %d: %s" % (name, result.returncode, expected, said))
+    if result.returncode != expected or says not in said:
+        print("FAIL %s: exit %d, expected %d and %r: %s" % (name, result.returncode, expected, says, said))
         return False
     print("ok   %s: exit %d: %s" % (name, result.returncode, said))
     return True

@@ -63,36 +63,52 @@ bool ParseXmlText(IXMLDOMDocument2* document, BSTR text) {
 
 namespace {
 
-// A stream over the bytes of the file at path, unless it can't be read or its
-// prolog is refused. The stream keeps a copy of its own, and the bytes read
-// are let go before the caller parses: a large catalogue is held once, not
-// twice, while the parser builds its document.
-XmlFileLoad OpenXmlFileStream(const wchar_t* path, ComPtr<IStream>& stream) {
-    std::optional<std::string> bytes;
-    try {
-        bytes = ReadFileBytes(path, kXmlFileLimit);
-    } catch (const std::bad_alloc&) {
-    }
-    if (!bytes) return XmlFileLoad::kUnreadable;
-    if (BytesPrologRefused(*bytes)) return XmlFileLoad::kPrologRefused;
-    stream = ComPtr<IStream>(
-        SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes->data()), static_cast<UINT>(bytes->size())));
-    return stream ? XmlFileLoad::kLoaded : XmlFileLoad::kUnreadable;
+// A stream over bytes, with a copy of its own; none when the prolog is
+// refused (opened says so) or no memory is left.
+ComPtr<IStream> StreamOver(const std::string& bytes, XmlFileLoad& opened) {
+    opened = BytesPrologRefused(bytes) ? XmlFileLoad::kPrologRefused : XmlFileLoad::kUnreadable;
+    if (opened == XmlFileLoad::kPrologRefused) return ComPtr<IStream>();
+    ComPtr<IStream> stream(
+        SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
+    if (stream) opened = XmlFileLoad::kLoaded;
+    return stream;
+}
+
+XmlFileLoad LoadStream(IXMLDOMDocument2* document, IStream* stream) {
+    // The parser detects the encoding from the bytes as it would from a file.
+    VARIANT source;
+    VariantInit(&source);
+    V_VT(&source) = VT_UNKNOWN;
+    V_UNKNOWN(&source) = stream;  // lent: the caller keeps the reference
+    VARIANT_BOOL parsed = VARIANT_FALSE;
+    const bool loaded = SUCCEEDED(document->load(source, &parsed)) && parsed != VARIANT_FALSE;
+    return loaded ? XmlFileLoad::kLoaded : XmlFileLoad::kNotWellFormed;
 }
 
 }  // namespace
 
+XmlFileLoad LoadXmlBytes(IXMLDOMDocument2* document, const std::string& bytes) {
+    if (!document) return XmlFileLoad::kUnreadable;
+    XmlFileLoad opened = XmlFileLoad::kUnreadable;
+    const ComPtr<IStream> stream = StreamOver(bytes, opened);
+    return stream ? LoadStream(document, stream.Get()) : opened;
+}
+
 XmlFileLoad LoadXmlFile(IXMLDOMDocument2* document, const wchar_t* path) {
     if (!document || !path) return XmlFileLoad::kUnreadable;
+    XmlFileLoad opened = XmlFileLoad::kUnreadable;
     ComPtr<IStream> stream;
-    const XmlFileLoad opened = OpenXmlFileStream(path, stream);
-    if (opened != XmlFileLoad::kLoaded) return opened;
-    // The parser detects the encoding from the bytes as it would from the file.
-    VARIANT source;
-    VariantInit(&source);
-    V_VT(&source) = VT_UNKNOWN;
-    V_UNKNOWN(&source) = stream.Get();  // lent: the stream owner keeps the reference
-    VARIANT_BOOL parsed = VARIANT_FALSE;
-    const bool loaded = SUCCEEDED(document->load(source, &parsed)) && parsed != VARIANT_FALSE;
-    return loaded ? XmlFileLoad::kLoaded : XmlFileLoad::kNotWellFormed;
+    {
+        // The bytes read are let go before the parser runs on the stream's
+        // copy: a large catalogue is held once, not twice, while the
+        // document is built.
+        std::optional<std::string> bytes;
+        try {
+            bytes = ReadFileBytes(path, kXmlFileLimit);
+        } catch (const std::bad_alloc&) {
+        }
+        if (!bytes) return XmlFileLoad::kUnreadable;
+        stream = StreamOver(*bytes, opened);
+    }
+    return stream ? LoadStream(document, stream.Get()) : opened;
 }

@@ -54,3 +54,6 @@ struct XmlParseFailure {
 // Files that can't be opened or read, or are over kXmlFileLimit, are
 // kUnreadable.
 XmlFileLoad LoadXmlFile(IXMLDOMDocument2* document, const wchar_t* path);
+
+// The same for bytes already read, in whatever encoding a file may have.
+XmlFileLoad LoadXmlBytes(IXMLDOMDocument2* document, const std::string& bytes);

@@ -85,6 +85,10 @@ XmlFileLoad CXmlDocHolder::LoadFile(const wchar_t* path) {
     return m_pDoc ? LoadXmlFile(m_pDoc.Get(), path) : XmlFileLoad::kUnreadable;
 }
 
+XmlFileLoad CXmlDocHolder::LoadBytes(const std::string& bytes) {
+    return m_pDoc ? LoadXmlBytes(m_pDoc.Get(), bytes) : XmlFileLoad::kUnreadable;
+}
+
 XmlParseFailure CXmlDocHolder::GetParseFailure() {
     XmlParseFailure failure;
     ComPtr<IXMLDOMParseError> error;

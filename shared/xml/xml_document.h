@@ -41,6 +41,8 @@ public:
     bool HasDocument() const noexcept { return static_cast<bool>(m_pDoc); }
     // Load, saying how it ended (kUnreadable without a document).
     XmlFileLoad LoadFile(const wchar_t* path);
+    // The same for a file's bytes already read.
+    XmlFileLoad LoadBytes(const std::string& bytes);
     // Where and why the last load stopped, as the parser says it; line 0
     // when it cannot say.
     XmlParseFailure GetParseFailure();

@@ -88,8 +88,8 @@ SignatureVerdict VerifySignature(const std::string& keyPem, const std::string& b
     return SignatureVerdict::kValid;
 }
 
-SignatureVerdict VerifyFileSignature(const std::wstring& keyPath, const std::wstring& filePath,
-                                     const std::wstring& signaturePath) {
+SignatureVerdict VerifySignatureOfBytes(const std::wstring& keyPath, const std::optional<std::string>& bytes,
+                                        const std::wstring& signaturePath) {
     const std::optional<std::string> key = ReadFileBytes(keyPath, kSmallFileLimit);
     if (!key) return SignatureVerdict::kKeyUnreadable;
     const std::optional<std::string> signature = ReadFileBytes(signaturePath, kSmallFileLimit);
@@ -97,7 +97,11 @@ SignatureVerdict VerifyFileSignature(const std::wstring& keyPath, const std::wst
         return FileIsMissing(signaturePath) ? SignatureVerdict::kSignatureMissing
                                             : SignatureVerdict::kSignatureUnreadable;
     }
-    const std::optional<std::string> bytes = ReadFileBytes(filePath, kXmlFileLimit);
     if (!bytes) return SignatureVerdict::kFileUnreadable;
     return VerifySignature(*key, *bytes, *signature);
+}
+
+SignatureVerdict VerifyFileSignature(const std::wstring& keyPath, const std::wstring& filePath,
+                                     const std::wstring& signaturePath) {
+    return VerifySignatureOfBytes(keyPath, ReadFileBytes(filePath, kXmlFileLimit), signaturePath);
 }

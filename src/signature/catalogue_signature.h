@@ -3,6 +3,7 @@
 // SHA-256 of the file's exact bytes ("openssl dgst -sha256 -sign"), checked
 // against a vendor's RSA public key of 2,048 to 4,096 bits in PEM form with
 // the platform's CryptoAPI.
+#include <optional>
 #include <string>
 
 enum class SignatureVerdict {
@@ -22,6 +23,12 @@ const wchar_t* SignatureVerdictText(SignatureVerdict verdict);
 
 // Checks signature over bytes against the public key in keyPem.
 SignatureVerdict VerifySignature(const std::string& keyPem, const std::string& bytes, const std::string& signature);
+
+// The same for bytes already read (nothing: they could not be read) against
+// the key and signature files: the key first, so that an unreadable key is
+// reported as such whatever else is wrong.
+SignatureVerdict VerifySignatureOfBytes(const std::wstring& keyPath, const std::optional<std::string>& bytes,
+                                        const std::wstring& signaturePath);
 
 // The same for files: the key first, so that an unreadable key is reported
 // as such whatever else is wrong.

@@ -2,24 +2,35 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "wareseek/download_api.h"
 #include "win32/win_owners.h"
 
-// Where a catalogue download puts what it fetches.
-struct CatalogueDownloadFiles {
-    std::wstring catalogue;  // empty: over this process's catalogue file itself
-    std::wstring signature;  // empty: no signature is fetched
+// The fields of one InsideParam request to the download module.
+struct DownloadRequestFields {
+    std::vector<std::wstring> urls;
+    std::wstring filePath;
+    std::wstring md5;
+    std::wstring text;
+    // When set, the start tag also carries "timeLimit", the milliseconds the
+    // download may take at most, so that two downloads of one refresh keep to
+    // one deadline. A download module that does not know the attribute
+    // ignores it, as every XML reader ignores attributes it does not read.
+    std::optional<DWORD> timeLimitMs;
 };
 
-// Has zqdownload.dll fetch this process's catalogue from the address in
-// ProductCfg.ini. 1 when the download module reported success, else 0. With
-// a signature file, a catalogue that arrived is followed by its detached
-// signature from the same address with ".sig" appended, through the same
-// load of the download module.
-int32_t DownloadCatalogue(uint32_t hostParam, const CatalogueDownloadFiles& files = CatalogueDownloadFiles());
+// The request document, or nothing when an address or the whole document
+// exceeds the download module's fixed limits; problem, when given, then says
+// which, how long and what the limit is, naming the download as what.
+std::optional<std::wstring> DownloadRequestDocument(const DownloadRequestFields& fields, const wchar_t* what = L"",
+                                                    std::wstring* problem = nullptr);
+
+// The same without a time limit; false (document empty) when it does not fit.
+bool BuildDownloadRequest(const std::vector<std::wstring>& urls, const std::wstring& filePath, const std::wstring& md5,
+                          const std::wstring& text, std::wstring& document);
 
 // zqdownload.dll from the module's own folder, loaded at the first request
 // and unloaded when the object goes.
@@ -32,8 +43,7 @@ public:
     // Hands the download module one InsideParam request. The result of
     // DownloadPackage, or 0 when it cannot be called or the request does not
     // fit its limits.
-    int32_t Request(const std::vector<std::wstring>& urls, const std::wstring& filePath, const std::wstring& md5,
-                    const std::wstring& text, int32_t passHostValue, uint32_t hostValue);
+    int32_t Request(const DownloadRequestFields& fields, int32_t passHostValue, uint32_t hostValue);
 
 private:
     UniqueModule m_library;
@@ -45,8 +55,3 @@ private:
 // cannot be called or the request does not fit its limits.
 int32_t RequestDownload(const std::vector<std::wstring>& urls, const std::wstring& filePath, const std::wstring& md5,
                         const std::wstring& text, int32_t passHostValue, uint32_t hostValue);
-
-// The InsideParam request document; false (document empty) when an address or
-// the whole document exceeds the download module's fixed limits.
-bool BuildDownloadRequest(const std::vector<std::wstring>& urls, const std::wstring& filePath, const std::wstring& md5,
-                          const std::wstring& text, std::wstring& document);

@@ -1,16 +1,21 @@
-#include "catalogue/catalogue_parser.h"
 #include "catalogue/product_manager.h"
 #include "log/debug_log.h"
-#include "signature/catalogue_key.h"
-#include "signature/catalogue_signature.h"
+#include "support/module_path.h"
 #include "support/wow64.h"
 #include "update/catalogue_backup.h"
 #include "update/catalogue_download.h"
+#include "update/download_plan.h"
+#include "update/refresh_lock.h"
+#include "update/signed_download.h"
 #include "update/virtual_store.h"
-#include "win32/file_bytes.h"
-#include "win32/temp_file.h"
+#include "win32/deadline.h"
+#include "win32/shared_mutex.h"
 
 namespace {
+
+// The whole refresh, every request and wait included, as long as one
+// download of the download module may take.
+const DWORD kRefreshMs = 60000;
 
 const wchar_t* OutcomeText(CatalogueBackup::Outcome outcome) {
     switch (outcome) {
@@ -31,61 +36,62 @@ void LogPerUserCopy(const std::wstring& path) {
                              copy.c_str());
 }
 
-// A file an earlier download left behind goes first: what is checked must be
-// what this download fetched. False when it cannot be removed.
-bool RemoveLeftover(const std::wstring& path) {
-    DeleteFileW(path.c_str());
-    if (FileIsMissing(path)) return true;
-    CMLog::GetInstance().Log(L"catalogue download skipped: an earlier download's %s cannot be removed", path.c_str());
-    return false;
-}
-
-// With the vendor's key: the catalogue and its signature arrive in files of
-// their own beside the catalogue, which the catalogue replaces only once its
-// signature holds, so a refused download never touches the file in use. The
-// two files are gone afterwards, whatever happened.
-bool DownloadSigned(uint32_t hostParam, const std::wstring& path, const std::wstring& keyPath) {
-    if (path.empty()) return false;  // no folder of the module's own: nowhere to put the files
-    TempFile download(path + L".download");
-    const TempFile signature(path + L".sig.download");
-    if (!RemoveLeftover(download.Path()) || !RemoveLeftover(signature.Path())) return false;
-    if (!DownloadCatalogue(hostParam, {download.Path(), signature.Path()})) return false;
-    const SignatureVerdict verdict = VerifyFileSignature(keyPath, download.Path(), signature.Path());
-    if (verdict != SignatureVerdict::kValid) {
-        CMLog::GetInstance().Log(L"downloaded catalogue refused, %s: the previous file is kept",
-                                 SignatureVerdictText(verdict));
+// Without a key the download module writes over the catalogue itself, so
+// only one such refresh of a file may run at a time on this machine: one
+// that finds another running waits for it and takes its outcome instead of
+// downloading again, which keeps it within the one deadline. Under the same
+// lock a download that is no catalogue gives the old file back; no other
+// refresh has written the file meanwhile.
+bool DownloadUnsigned(ProductManager& manager, const CatalogueDownloadPlan& plan, const Deadline& deadline) {
+    CMLog& log = CMLog::GetInstance();
+    const UniqueHandle mutex = CatalogueRefreshMutex(plan.catalogue);
+    MutexHold turn(mutex.Get(), 0);
+    if (turn.TimedOut()) {
+        turn.WaitAgain(deadline.Remaining().value_or(0));
+        log.Log(turn.Held() ? L"catalogue download skipped: another refresh of this catalogue ran meanwhile, and "
+                              L"its outcome stands"
+                            : L"catalogue download skipped: another refresh of this catalogue still runs");
         return false;
     }
-    if (!MoveFileExW(download.Path().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        CMLog::GetInstance().Log(L"signed catalogue not put in place: error %lu", GetLastError());
+    CatalogueBackup backup(plan.catalogue);
+    DownloadModule downloader;
+    if (!downloader.Request({{plan.address}, plan.catalogue, L"", L"", std::nullopt}, 0, manager.hostParam)) {
+        log.Log(L"SMBPlugins.xml下载失败");
         return false;
     }
-    download.Keep();
-    return true;
-}
-
-// Has a fresh catalogue downloaded and, when that succeeds, loads it. A
-// downloaded file counts as a catalogue only when it loads and its root has a
-// "Product" child: a well-formed page from a captive portal has none. Any
-// other file gives the old one back. With the vendor's key beside it, only a
-// download with the key's signature gets this far. True when the catalogue
-// was loaded here; otherwise the caller loads whatever the file on disk now
-// is.
-bool DownloadAndLoad(ProductManager& manager) {
-    const std::wstring path = CataloguePath();
-    const std::wstring keyPath = CatalogueKeyPath();  // empty: downloads are not signed
-    CatalogueBackup backup(path);
-    const bool downloaded = keyPath.empty() ? DownloadCatalogue(manager.hostParam) != 0
-                                            : DownloadSigned(manager.hostParam, path, keyPath);
-    if (!downloaded) return false;
-    LogPerUserCopy(path);
+    log.Log(L"SMBPlugins.xml下载成功");
+    LogPerUserCopy(plan.catalogue);
     backup.NoteDownloaded();
     int products = 0;
     const bool loaded = manager.LoadCatalogue(&products);
     if (loaded && products > 0) return true;
-    CMLog::GetInstance().Log(L"downloaded catalogue %s: %s", loaded ? L"has no Product element" : L"does not load",
-                             OutcomeText(backup.Restore()));
+    log.Log(L"downloaded catalogue %s: %s", loaded ? L"has no Product element" : L"does not load",
+            OutcomeText(backup.Restore()));
     return false;
+}
+
+// Has a fresh catalogue downloaded and, when that succeeds, loads it. A
+// downloaded file counts as a catalogue only when it loads and its root has a
+// "Product" child: a well-formed page from a captive portal has none. With
+// the vendor's key beside it, only a download with the key's signature, and
+// claims that fit the catalogue in use, gets this far. True when the
+// catalogue was loaded here; otherwise the caller loads whatever the file on
+// disk now is.
+bool DownloadAndLoad(ProductManager& manager) {
+    const Deadline deadline(kRefreshMs);
+    CMLog& log = CMLog::GetInstance();
+    log.Log(L"开始下载SMBPlugins.xml");
+    const CatalogueDownloadPlan plan = PlanCatalogueDownload(ModuleFolder());
+    if (!plan.problem.empty()) {
+        log.Log(L"catalogue download skipped, %s: the catalogue in use is kept", plan.problem.c_str());
+        log.Log(L"SMBPlugins.xml下载失败");
+        return false;
+    }
+    if (plan.key.empty()) return DownloadUnsigned(manager, plan, deadline);
+    if (!DownloadSigned(plan, manager.hostParam, deadline)) return false;
+    LogPerUserCopy(plan.catalogue);
+    manager.LoadCatalogue();
+    return true;
 }
 
 }  // namespace

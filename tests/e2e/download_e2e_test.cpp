@@ -3,9 +3,13 @@
 // where the exact request matters.
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <thread>
+
 #include "http_test_server.h"
 #include "staged_module.h"
 #include "test_registry.h"
+#include "update/work_files.h"
 #include "win32/win_owners.h"
 
 namespace {
@@ -160,21 +164,58 @@ TEST_F(DownloadThroughModule, RequestNamesTheOwnFileAndAddressAndLoadsTheModuleE
 }
 
 // With a vendor's key beside the catalogue, the catalogue is fetched into a
-// file of its own and the signature follows in the same load, from the
-// catalogue's address with ".sig".
-TEST_F(DownloadThroughModule, WithAKeyTheSignatureFollowsInTheSameLoad) {
+// work file of this refresh's own and the signature follows in the same load,
+// from the catalogue's address with ".sig", into the file of the same id.
+// Each request may take only what is left of one deadline: here the first
+// call takes 700 ms, which the second one's limit lacks.
+TEST_F(DownloadThroughModule, WithAKeyTheSignatureFollowsInTheSameLoadWithinOneDeadline) {
     m_module.InstallDownloader(RecordingDownloader());
     WriteBytes(m_module.Folder() + L"\\download_answer.xml", CatalogueBytes("unsigned"));
+    WriteBytes(m_module.Folder() + L"\\download_pause_ms.txt", "700");
     WriteBytes(m_module.ProductCfg(L"catalogue-key.pem"), "checked after the download");
     PointAt(L"/x86.xml", L"/x64.xml");
     ObjectHolder object(m_module.NewRegisteredObject());
     EXPECT_EQ(std::vector<std::wstring>{L"old"}, QueryWith(object.Get(), L"1"));
-    const std::wstring url = m_server.Url(RunningUnderWow64() ? L"/x64.xml" : L"/x86.xml");
+    const std::wstring recorded = Recorded();
+    const std::wregex shape(L"load\n"
+                            L"call 0 0 13 0 0 <InsideParam filepath=\"(.+)\\.([0-9a-f]{4})\\.download\" text=\"\" "
+                            L"MD5=\"\" action=\"0\" timeLimit=\"(\\d+)\"><url>(.+)</url></InsideParam>\n"
+                            L"call 0 0 13 0 0 <InsideParam filepath=\"(.+)\\.([0-9a-f]{4})\\.sig\\.download\" text=\"\" "
+                            L"MD5=\"\" action=\"0\" timeLimit=\"(\\d+)\"><url>(.+)</url></InsideParam>\n"
+                            L"unload\n");
+    std::wsmatch calls;
+    ASSERT_TRUE(std::regex_match(recorded, calls, shape)) << ToUtf8(recorded);
     const std::wstring catalogue = m_module.ProductCfg(StagedModule::OwnCatalogueName());
-    EXPECT_EQ(L"load\n" + Call(catalogue + L".download", url) + Call(catalogue + L".sig.download", url + L".sig") +
-                  L"unload\n",
+    const std::wstring url = m_server.Url(RunningUnderWow64() ? L"/x64.xml" : L"/x86.xml");
+    EXPECT_EQ(catalogue, calls[1].str());
+    EXPECT_EQ(catalogue, calls[5].str());
+    EXPECT_EQ(calls[2].str(), calls[6].str()) << "one id for both files";
+    EXPECT_EQ(url, calls[4].str());
+    EXPECT_EQ(url + L".sig", calls[8].str());
+    const unsigned long first = std::stoul(calls[3].str());
+    const unsigned long second = std::stoul(calls[7].str());
+    EXPECT_LE(first, 60000ul);
+    EXPECT_GT(first, 59000ul);
+    EXPECT_LE(second, first - 700);
+    EXPECT_FALSE(FileExists(catalogue + L"." + calls[2].str() + L".download") ||
+                 FileExists(catalogue + L"." + calls[2].str() + L".sig.download"));
+}
+
+// A 246-character address fits the request for the catalogue but not for its
+// signature (".sig" makes 250, over 248): with a key nothing is asked for,
+// not even the download module loaded; without one the catalogue is fetched.
+TEST_F(DownloadThroughModule, ASignedDownloadWhoseSignatureAddressDoesNotFitAsksForNothing) {
+    m_module.InstallDownloader(RecordingDownloader());
+    const std::wstring address = L"http://h/" + std::wstring(246 - 9, L'a');
+    m_module.WriteIni(L"[SMPPluginsCfg]\r\nfile32_url=" + address + L"\r\nfile64_url=" + address + L"\r\n");
+    ObjectHolder object(m_module.NewRegisteredObject());
+    QueryWith(object.Get(), L"1");
+    EXPECT_EQ(L"load\n" + Call(m_module.ProductCfg(StagedModule::OwnCatalogueName()), address) + L"unload\n",
               Recorded());
-    EXPECT_FALSE(FileExists(catalogue + L".download") || FileExists(catalogue + L".sig.download"));
+    DeleteFileW((m_module.Folder() + L"\\download_calls.txt").c_str());
+    WriteBytes(m_module.ProductCfg(L"catalogue-key.pem"), "never read");
+    EXPECT_EQ(std::vector<std::wstring>{L"old"}, QueryWith(object.Get(), L"1"));
+    EXPECT_EQ(L"", Recorded());
 }
 
 TEST_F(DownloadThroughModule, WithoutConfigurationOneEmptyAddressIsSent) {
@@ -185,8 +226,8 @@ TEST_F(DownloadThroughModule, WithoutConfigurationOneEmptyAddressIsSent) {
 }
 
 // The address is read into a buffer of 2,048 units: a value that fills it may
-// be cut and is not used at all. A usable one this long reaches the download
-// module, which is loaded and then not called: the request is too long.
+// be cut and is not used at all. A usable one this long does not fit the
+// request: it is not asked for, and the download module is not even loaded.
 TEST_F(DownloadThroughModule, AnAddressFillingTheIniBufferIsNotUsed) {
     m_module.InstallDownloader(RecordingDownloader());
     ObjectHolder object(m_module.NewRegisteredObject());
@@ -199,7 +240,7 @@ TEST_F(DownloadThroughModule, AnAddressFillingTheIniBufferIsNotUsed) {
     EXPECT_EQ(L"", Recorded());
     address(2046);
     QueryWith(object.Get(), L"1");
-    EXPECT_EQ(L"load\nunload\n", Recorded());
+    EXPECT_EQ(L"", Recorded());
 }
 
 // Catalogues signed with openssl by the build (make_signed_catalogues.py),
@@ -237,8 +278,15 @@ protected:
         if (!file || !GetFileInformationByHandle(file.Get(), &info)) return 0;
         return (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     }
+    // No work file of any refresh is left beside the catalogue.
     bool LeftoversGone() const {
-        return !FileExists(m_catalogue + L".download") && !FileExists(m_catalogue + L".sig.download");
+        WIN32_FIND_DATAW found = {};
+        const UniqueFind search(FindFirstFileW((m_catalogue + L".*").c_str(), &found));
+        if (!search) return true;
+        do {
+            if (std::wstring(found.cFileName).find(L".xml.") != std::wstring::npos) return false;
+        } while (FindNextFileW(search.Get(), &found));
+        return true;
     }
 
     std::wstring m_catalogue;
@@ -282,17 +330,118 @@ TEST_F(SignedDownload, EveryFaultyDownloadIsRefusedAndTheOldFileStays) {
     EXPECT_EQ(5, m_server.RequestCount("/c.xml"));
 }
 
-// What an earlier download left and cannot be removed is never checked in
-// place of a fresh signature: no download happens.
-TEST_F(SignedDownload, ALeftoverThatCannotBeRemovedSkipsTheDownload) {
+// Work files are a refresh's own. Those of an id nobody holds (a refresh that
+// died) and an earlier version's are cleaned up; one that cannot be removed
+// is never read; the files of a refresh still running (its id held) stay.
+TEST_F(SignedDownload, WorkFilesOfOtherRefreshesAreNeverReadAndRunningOnesKeepTheirs) {
     UseKey(L"signer.pem");
     ServeSigned(L"catalogue.xml", L"catalogue.xml.sig");
-    const std::wstring leftover = m_catalogue + L".sig.download";
-    ASSERT_TRUE(CreateDirectoryW(leftover.c_str(), nullptr));
+    const std::wstring stuck = m_catalogue + L".sig.download";
+    ASSERT_TRUE(CreateDirectoryW(stuck.c_str(), nullptr));
+    const std::wstring dead = m_catalogue + L".beef.download";
+    WriteBytes(dead, ReadBytes(Signed(L"tampered.xml")));
+    WriteBytes(m_catalogue + L".download", "an earlier version's");
+    const RefreshWorkFiles running(m_catalogue);
+    ASSERT_TRUE(running.Ready());
+    WriteBytes(running.Catalogue(), "another refresh's download");
     ObjectHolder object(m_module.NewRegisteredObject());
-    EXPECT_EQ(std::vector<std::wstring>{L"old"}, QueryWith(object.Get(), L"1"));
-    EXPECT_TRUE(m_server.Requests().empty());
-    RemoveDirectoryW(leftover.c_str());
+    EXPECT_GT(QueryWith(object.Get(), L"1").size(), 1u);
+    EXPECT_TRUE(ReadBytes(Signed(L"catalogue.xml")) == ReadBytes(m_catalogue));
+    EXPECT_FALSE(FileExists(dead) || FileExists(m_catalogue + L".download"));
+    EXPECT_EQ("another refresh's download", ReadBytes(running.Catalogue()));
+    RemoveDirectoryW(stuck.c_str());
+}
+
+// With the key, a catalogue's serial and file hold back what the vendor
+// signed once for an older edition or for the other platform. Each step
+// serves one signed file; the catalogue in use must then be the one named.
+TEST_F(SignedDownload, SerialAndFileHoldBackOlderAndOtherPlatformsCatalogues) {
+    UseKey(L"signer.pem");
+    const wchar_t* own = RunningUnderWow64() ? L"file-x64.xml" : L"file-x86.xml";
+    const wchar_t* other = RunningUnderWow64() ? L"file-x86.xml" : L"file-x64.xml";
+    const struct {
+        const wchar_t* served;
+        const wchar_t* inUse;  // afterwards
+    } steps[] = {
+        {other, nullptr},  // nullptr: the file in use before the first step
+        {own, own},
+        {L"serial5.xml", L"serial5.xml"},  // any serial is newer than none
+        {L"serial4.xml", L"serial5.xml"},
+        {L"catalogue.xml", L"serial5.xml"},  // none, where the one in use has one
+        {L"serial5.xml", L"serial5.xml"},  // the same edition, byte for byte
+        {L"serial6.xml", L"serial6.xml"},
+        {L"serial5.xml", L"serial6.xml"},
+    };
+    ObjectHolder object(m_module.NewRegisteredObject());
+    for (const auto& step : steps) {
+        ServeSigned(step.served, (std::wstring(step.served) + L".sig").c_str());
+        QueryWith(object.Get(), L"1");
+        const std::string expected = step.inUse ? ReadBytes(Signed(step.inUse)) : m_before;
+        EXPECT_TRUE(expected == ReadBytes(m_catalogue)) << ToUtf8(step.served);
+        EXPECT_TRUE(LeftoversGone()) << ToUtf8(step.served);
+    }
+}
+
+int __cdecl IgnoreAnswer(int, int, const wchar_t*, const wchar_t*, HostContext*) {
+    return 0;
+}
+
+// Two objects, each on a thread of its own, ask for a downloading "QUERY" at
+// the same moment, as a service and a program of one suite may.
+void RefreshTwiceAtOnce(StagedModule& module) {
+    ASSERT_TRUE(module.Module() || module.Load());
+    IPCCheckPluginObject* objects[2] = {};
+    for (IPCCheckPluginObject*& object : objects) {
+        ASSERT_EQ(S_OK, module.Query(WARESEEK_PLUGIN_ID, &object));
+        object->RegisterCallback(&IgnoreAnswer, module.Context());
+    }
+    std::thread first([&] { objects[0]->HandleRequest(Request(L"QUERY", L"1").c_str()); });
+    std::thread second([&] { objects[1]->HandleRequest(Request(L"QUERY", L"1").c_str()); });
+    first.join();
+    second.join();
+    for (IPCCheckPluginObject* object : objects) object->Release();
+}
+
+// The mirror serves the first refresh a tampered catalogue, sent once the
+// second refresh has its good one, and the second refresh's signature only
+// once the first has its catalogue: with work files shared, the second would
+// check (or place) the first one's bytes. The pause before the tampered
+// answer varies the order in which the two ask for their signatures.
+TEST_F(SignedDownload, TwoRefreshesAtOnceEachCheckTheBytesTheyPlace) {
+    UseKey(L"signer.pem");
+    const std::string good = ReadBytes(Signed(L"catalogue.xml"));
+    const std::string signature = ReadBytes(Signed(L"catalogue.xml.sig"));
+    for (const int pause : {0, 100, 300}) {
+        const std::string path = "/race" + std::to_string(pause) + ".xml";
+        CannedResponse tampered = Answer(ReadBytes(Signed(L"tampered.xml")), true);
+        tampered.after = path;
+        tampered.delay = std::chrono::milliseconds(pause);
+        m_server.ServeInTurn(path, {tampered, Answer(good, true)});
+        CannedResponse held = Answer(signature, true);
+        held.after = path;
+        held.afterCount = 2;
+        held.delay = std::chrono::milliseconds(300);
+        m_server.ServeInTurn(path + ".sig", {held, Answer(signature, true)});
+        PointAt(FromUtf8(path), FromUtf8(path));
+        WriteBytes(m_catalogue, m_before);
+        RefreshTwiceAtOnce(m_module);
+        EXPECT_TRUE(good == ReadBytes(m_catalogue)) << "pause " << pause;
+        EXPECT_EQ(2, m_server.RequestCount(path + ".sig")) << "pause " << pause;
+        EXPECT_TRUE(LeftoversGone()) << "pause " << pause;
+    }
+}
+
+// Without a key the download module writes over the catalogue itself: a
+// refresh that finds another running takes that one's outcome instead of
+// writing over it, so one whole download ends in place.
+TEST_F(DownloadThroughModule, TwoRefreshesAtOnceWithoutAKeyDownloadOnce) {
+    m_module.InstallDownloader(Downloader());
+    const std::string fresh = CatalogueBytes(RunningUnderWow64() ? "fresh-x64" : "fresh-x86");
+    m_server.Serve("/slow.xml", 200, fresh, std::chrono::milliseconds(800));
+    PointAt(L"/slow.xml", L"/slow.xml");
+    RefreshTwiceAtOnce(m_module);
+    EXPECT_EQ(1, m_server.RequestCount("/slow.xml"));
+    EXPECT_TRUE(fresh == ReadBytes(m_module.ProductCfg(StagedModule::OwnCatalogueName())));
 }
 
 }  // namespace

@@ -2,9 +2,12 @@
 // module asks for and how often it loads the download module. When a file
 // download_answer.xml lies beside it, its bytes are written over the request's
 // file in place, as a writer that shares the file with its other openers
-// would, and success is reported; otherwise every call fails.
+// would, and success is reported; otherwise every call fails. When a file
+// download_pause_ms.txt lies beside it, every call first sleeps as many
+// milliseconds as it says, as a slow server would keep it.
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "wareseek/download_api.h"
@@ -57,6 +60,17 @@ bool WriteAnswer(const std::wstring& target) {
     return done;
 }
 
+void PauseAsTold() {
+    HANDLE file = CreateFileW(BesideSelf(L"download_pause_ms.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    char digits[16] = {};
+    DWORD size = 0;
+    ReadFile(file, digits, sizeof digits - 1, &size, nullptr);
+    CloseHandle(file);
+    Sleep(static_cast<DWORD>(strtoul(digits, nullptr, 10)));
+}
+
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
@@ -71,6 +85,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
 
 extern "C" __declspec(dllexport) int __cdecl DownloadPackage(int reserved, int hostValue, int pluginId,
                                                              const wchar_t* request, int reserved2, int reserved3) {
+    PauseAsTold();
     Record(L"call " + std::to_wstring(reserved) + L" " + std::to_wstring(hostValue) + L" " + std::to_wstring(pluginId) +
            L" " + std::to_wstring(reserved2) + L" " + std::to_wstring(reserved3) + L" " +
            (request ? request : L"(null)"));

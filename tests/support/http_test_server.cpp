@@ -131,7 +131,7 @@ struct HttpTestServer::State {
     std::condition_variable stopSignal;
     bool stopping = false;
     std::vector<std::thread> connections;
-    std::map<std::string, std::shared_ptr<const CannedResponse>> routes;
+    std::map<std::string, std::vector<std::shared_ptr<const CannedResponse>>> routes;
     std::vector<std::string> requests;
     std::vector<std::string> finished;
 
@@ -150,10 +150,22 @@ struct HttpTestServer::State {
     std::shared_ptr<const CannedResponse> Answer(const std::string& target) {
         if (target.empty()) return StatusOnly(400);
         std::lock_guard<std::mutex> lock(mutex);
-        requests.push_back(target);
         auto route = routes.find(target);
         if (route == routes.end()) route = routes.find(target.substr(0, target.find('?')));
-        return route != routes.end() ? route->second : StatusOnly(404);
+        const auto turn = static_cast<std::size_t>(std::count(requests.begin(), requests.end(), target));
+        requests.push_back(target);
+        if (route == routes.end()) return StatusOnly(404);
+        return route->second[std::min(turn, route->second.size() - 1)];
+    }
+
+    // Waits until count responses to target have gone out in full; false
+    // when Stop() cut the wait short.
+    bool AwaitFinished(const std::string& target, int count) {
+        std::unique_lock<std::mutex> lock(mutex);
+        stopSignal.wait_for(lock, std::chrono::seconds(10), [&] {
+            return stopping || std::count(finished.begin(), finished.end(), target) >= count;
+        });
+        return !stopping;
     }
 
     // Sends data whole, or a byte at a time with a pause before each; false
@@ -181,11 +193,13 @@ struct HttpTestServer::State {
             setsockopt(client.Get(), SOL_SOCKET, option, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
         const std::string target = GetTarget(ReadRequestHead(client.Get()));
         const std::shared_ptr<const CannedResponse> response = Answer(target);
+        if (!response->after.empty() && !AwaitFinished(response->after, response->afterCount)) return;
         if (response->delay.count() > 0 && !Pause(response->delay)) return;
         const auto headTrickle = response->trickleHead ? response->trickle : std::chrono::milliseconds(0);
         if (Send(client.Get(), ResponseHead(*response), headTrickle) && SendBody(client.Get(), *response)) {
             std::lock_guard<std::mutex> lock(mutex);
             finished.push_back(target);
+            stopSignal.notify_all();
         }
         shutdown(client.Get(), SD_SEND);
     }
@@ -232,8 +246,14 @@ HttpTestServer::~HttpTestServer() {
 }
 
 void HttpTestServer::Serve(const std::string& target, CannedResponse response) {
+    ServeInTurn(target, {std::move(response)});
+}
+
+void HttpTestServer::ServeInTurn(const std::string& target, std::vector<CannedResponse> responses) {
+    std::vector<std::shared_ptr<const CannedResponse>> turns;
+    for (CannedResponse& response : responses) turns.push_back(std::make_shared<const CannedResponse>(std::move(response)));
     std::lock_guard<std::mutex> lock(state_->mutex);
-    state_->routes[target] = std::make_shared<const CannedResponse>(std::move(response));
+    state_->routes[target] = std::move(turns);
 }
 
 void HttpTestServer::Serve(const std::string& target, int status, std::string body, std::chrono::milliseconds delay) {

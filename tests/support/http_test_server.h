@@ -29,6 +29,10 @@ struct CannedResponse {
     bool sendLength = true;
     // When not negative, the connection is closed after this many body bytes.
     long long cutAfter = -1;
+    // When set, nothing is sent (delay included) before afterCount responses
+    // to this target have gone out in full, or 10 s have passed.
+    std::string after{};
+    int afterCount = 1;
 };
 
 class HttpTestServer {
@@ -44,6 +48,8 @@ public:
     void Serve(const std::string& target, CannedResponse response);
     void Serve(const std::string& target, int status, std::string body,
                std::chrono::milliseconds delay = std::chrono::milliseconds(0));
+    // The n-th request for target gets the n-th response; later ones the last.
+    void ServeInTurn(const std::string& target, std::vector<CannedResponse> responses);
 
     bool Start();  // false when the socket could not be set up
     void Stop();   // waits for open connections; pending delays and trickles are cut short

@@ -10,7 +10,10 @@ catalogue.xml, a copy of CATALOGUE, signed as a vendor signs one:
 "openssl dgst -sha256 -sign signer-private.pem -out catalogue.xml.sig";
 and the faulty forms: catalogue.xml signed by each other key
 (catalogue.xml.sig.<name>), the signature cut short (catalogue.xml.sig.cut)
-and the catalogue with one byte changed after signing (tampered.xml).
+and the catalogue with one byte changed after signing (tampered.xml); and
+signed forms with claims on the root element (each with its .sig):
+serial4.xml, serial5.xml and serial6.xml (serial="N"), and file-x86.xml and
+file-x64.xml (file="SMBPlugins_x86.xml" or "SMBPlugins_x64.xml").
 """
 import os
 import shutil
@@ -26,8 +29,18 @@ def openssl(folder, *args):
         sys.exit("make_signed_catalogues: openssl %s failed:\n%s" % (args[0], result.stderr.decode(errors="replace")))
 
 
-def sign(folder, key, out):
-    openssl(folder, "dgst", "-sha256", "-sign", key + "-private.pem", "-out", out, "catalogue.xml")
+def sign(folder, key, out, signed="catalogue.xml"):
+    openssl(folder, "dgst", "-sha256", "-sign", key + "-private.pem", "-out", out, signed)
+
+
+def sign_with_claims(folder, name, claims):
+    """The catalogue with claims added to its root start tag, signed by signer."""
+    with open(os.path.join(folder, "catalogue.xml"), "rb") as source:
+        data = source.read()
+    data = data.replace(b"<Products", b"<Products " + claims, 1)
+    with open(os.path.join(folder, name), "wb") as claimed:
+        claimed.write(data)
+    sign(folder, "signer", name + ".sig", name)
 
 
 def main():
@@ -54,6 +67,10 @@ def main():
     data[len(data) // 2] ^= 0x20
     with open(os.path.join(out, "tampered.xml"), "wb") as tampered:
         tampered.write(data)
+    for serial in (4, 5, 6):
+        sign_with_claims(out, "serial%d.xml" % serial, b'serial="%d"' % serial)
+    for platform in ("x86", "x64"):
+        sign_with_claims(out, "file-%s.xml" % platform, b'file="SMBPlugins_%s.xml"' % platform.encode())
 
 
 if __name__ == "__main__":

@@ -1,0 +1,71 @@
+#include "signature/catalogue_claims.h"
+
+#include <windows.h>
+
+#include "xml/xml_document.h"
+
+namespace {
+
+std::optional<std::wstring> RootAttribute(CXmlNodeWrapper& root, const wchar_t* name) {
+    ComString value;
+    if (!root.GetAttribute(name, value)) return std::nullopt;
+    return value.Str();
+}
+
+bool SameFileName(const std::wstring& a, const wchar_t* b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+std::optional<uint64_t> SerialNumber(const std::wstring& text) {
+    if (text.empty() || text.find_first_not_of(L"0123456789") != std::wstring::npos) return std::nullopt;
+    uint64_t value = 0;
+    for (const wchar_t digit : text) {
+        const uint64_t next = static_cast<uint64_t>(digit - L'0');
+        if (value > (UINT64_MAX - next) / 10) return std::nullopt;
+        value = value * 10 + next;
+    }
+    if (value == 0) return std::nullopt;
+    return value;
+}
+
+bool IsCatalogueFileName(const std::wstring& text) {
+    return SameFileName(text, L"SMBPlugins_x86.xml") || SameFileName(text, L"SMBPlugins_x64.xml");
+}
+
+CatalogueClaims ReadCatalogueClaims(const std::string& bytes) {
+    CatalogueClaims claims;
+    CXmlDocHolder document;
+    if (document.LoadBytes(bytes) != XmlFileLoad::kLoaded) return claims;
+    CXmlNodeWrapper root(document.GetRootNode());
+    claims.loads = root.IsValid();
+    if (!claims.loads) return claims;
+    claims.products = CXmlNodeListWrapper(root.SelectNodes(L"./Product")).GetCount();
+    claims.serial = RootAttribute(root, L"serial");
+    claims.file = RootAttribute(root, L"file");
+    return claims;
+}
+
+std::wstring ClaimsRefusal(const CatalogueClaims& downloaded, const CatalogueClaims& inUse, bool sameBytes,
+                           const wchar_t* ownFileName) {
+    if (!downloaded.loads) return L"it does not load";
+    if (downloaded.products == 0) return L"it has no Product element";
+    if (downloaded.file && !SameFileName(*downloaded.file, ownFileName)) {
+        return L"it is meant for " + *downloaded.file + L", not " + ownFileName;
+    }
+    const uint64_t serial = downloaded.serial ? SerialNumber(*downloaded.serial).value_or(0) : 0;
+    if (downloaded.serial && serial == 0) {
+        return L"its serial \"" + *downloaded.serial + L"\" is not a whole number from 1 to 18446744073709551615";
+    }
+    // 0: the catalogue in use has no usable serial and holds nothing back.
+    const uint64_t inUseSerial = inUse.serial ? SerialNumber(*inUse.serial).value_or(0) : 0;
+    if (inUseSerial == 0) return std::wstring();
+    const std::wstring inUseText = L"the catalogue in use (" + std::to_wstring(inUseSerial) + L")";
+    if (serial == 0) return L"it has no serial and " + inUseText + L" has one";
+    if (serial < inUseSerial) return L"its serial " + std::to_wstring(serial) + L" is older than " + inUseText;
+    if (serial == inUseSerial && !sameBytes) {
+        return L"its serial " + std::to_wstring(serial) + L" is that of " + inUseText + L", but its content differs";
+    }
+    return std::wstring();
+}

@@ -1,0 +1,148 @@
+#include "update/work_files.h"
+
+#include <set>
+
+#include "text/path_parts.h"
+#include "win32/file_bytes.h"
+
+namespace {
+
+const wchar_t kCatalogueSuffix[] = L".download";
+const wchar_t kSignatureSuffix[] = L".sig.download";
+const wchar_t kLockSuffix[] = L".lock";
+const wchar_t kStandInId[] = L"0000";
+const size_t kIdLength = 4;
+// Ids tried before giving up: far more than refreshes that run at once.
+const unsigned kIdAttempts = 64;
+
+std::wstring WorkPath(const std::wstring& catalogue, const std::wstring& id, const wchar_t* suffix) {
+    return catalogue + L"." + id + suffix;
+}
+
+// Holds the id's lock: opened unshared, so any other open fails while it is
+// held; deleted when the last handle closes, by the system if the process dies.
+UniqueFile HoldId(const std::wstring& catalogue, const std::wstring& id) {
+    return UniqueFile(CreateFileW(WorkPath(catalogue, id, kLockSuffix).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                  0, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                  nullptr));
+}
+
+// Deletes the id's work files; true when neither is left.
+bool RemoveWorkFiles(const std::wstring& catalogue, const std::wstring& id) {
+    bool gone = true;
+    for (const wchar_t* suffix : {kCatalogueSuffix, kSignatureSuffix}) {
+        const std::wstring path = WorkPath(catalogue, id, suffix);
+        DeleteFileW(path.c_str());
+        gone = gone && FileIsMissing(path);
+    }
+    return gone;
+}
+
+std::wstring IdText(unsigned number) {
+    wchar_t text[8] = {};
+    wsprintfW(text, L"%04x", number & 0xFFFFu);
+    return text;
+}
+
+bool IsId(const std::wstring& text) {
+    return text.size() == kIdLength && text.find_first_not_of(L"0123456789abcdefABCDEF") == std::wstring::npos;
+}
+
+bool StartsWithIgnoringCase(const std::wstring& text, const std::wstring& prefix) {
+    return text.size() >= prefix.size() &&
+           CompareStringOrdinal(text.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                                static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool EqualsIgnoringCase(const std::wstring& text, const wchar_t* other) {
+    return CompareStringOrdinal(text.c_str(), static_cast<int>(text.size()), other, -1, TRUE) == CSTR_EQUAL;
+}
+
+// The names in folder that start with prefix (the search also matches short
+// names, which the prefix check filters out).
+std::set<std::wstring> NamesStartingWith(const std::wstring& folder, const std::wstring& prefix) {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found = {};
+    const UniqueFind search(FindFirstFileW((folder + prefix + L"*").c_str(), &found));
+    if (!search) return names;
+    do {
+        if (StartsWithIgnoringCase(found.cFileName, prefix)) names.insert(found.cFileName);
+    } while (FindNextFileW(search.Get(), &found));
+    return names;
+}
+
+}  // namespace
+
+const size_t RefreshWorkFiles::kLongestSuffix = 1 + kIdLength + (sizeof kSignatureSuffix / sizeof(wchar_t) - 1);
+
+std::wstring RefreshWorkFiles::CataloguePathFor(const std::wstring& cataloguePath) {
+    return WorkPath(cataloguePath, kStandInId, kCatalogueSuffix);
+}
+
+std::wstring RefreshWorkFiles::SignaturePathFor(const std::wstring& cataloguePath) {
+    return WorkPath(cataloguePath, kStandInId, kSignatureSuffix);
+}
+
+std::wstring RefreshWorkFiles::LockPathFor(const std::wstring& cataloguePath) {
+    return WorkPath(cataloguePath, kStandInId, kLockSuffix);
+}
+
+RefreshWorkFiles::RefreshWorkFiles(const std::wstring& cataloguePath) {
+    // Ids start where this process and moment point, so that refreshes
+    // starting together rarely try the same ones.
+    const unsigned start = GetCurrentProcessId() * 40503u + GetTickCount() + GetCurrentThreadId();
+    m_error = ERROR_FILE_EXISTS;
+    for (unsigned attempt = 0; attempt < kIdAttempts; ++attempt) {
+        const std::wstring id = IdText(start + attempt);
+        m_lock = HoldId(cataloguePath, id);
+        if (!m_lock) {
+            m_error = GetLastError();
+            // Held by another refresh (or being deleted): try the next id.
+            if (m_error == ERROR_SHARING_VIOLATION || m_error == ERROR_ACCESS_DENIED) continue;
+            return;
+        }
+        // A dead refresh of the same id may have left files that won't go.
+        if (!RemoveWorkFiles(cataloguePath, id)) {
+            m_error = GetLastError();
+            m_lock.Reset();
+            continue;
+        }
+        m_catalogue = WorkPath(cataloguePath, id, kCatalogueSuffix);
+        m_signature = WorkPath(cataloguePath, id, kSignatureSuffix);
+        m_error = ERROR_SUCCESS;
+        return;
+    }
+}
+
+RefreshWorkFiles::~RefreshWorkFiles() {
+    if (!m_lock) return;
+    const DWORD error = GetLastError();
+    DeleteFileW(m_catalogue.c_str());
+    DeleteFileW(m_signature.c_str());
+    SetLastError(error);
+}
+
+void RemoveAbandonedWorkFiles(const std::wstring& cataloguePath) {
+    const std::wstring folder = FolderOf(cataloguePath);
+    const std::wstring prefix = FileNameOf(cataloguePath) + L".";
+    std::set<std::wstring> ids;
+    for (const std::wstring& name : NamesStartingWith(folder, prefix)) {
+        const std::wstring rest = name.substr(prefix.size());
+        // An earlier version's names carry no id and no lock.
+        if (EqualsIgnoringCase(rest, kCatalogueSuffix + 1) || EqualsIgnoringCase(rest, kSignatureSuffix + 1)) {
+            DeleteFileW((folder + name).c_str());
+            continue;
+        }
+        const std::wstring id = rest.substr(0, kIdLength);
+        const std::wstring suffix = rest.substr(std::min(rest.size(), kIdLength));
+        if (IsId(id) && (EqualsIgnoringCase(suffix, kCatalogueSuffix) || EqualsIgnoringCase(suffix, kSignatureSuffix) ||
+                         EqualsIgnoringCase(suffix, kLockSuffix))) {
+            ids.insert(id);
+        }
+    }
+    for (const std::wstring& id : ids) {
+        const UniqueFile held = HoldId(cataloguePath, id);
+        if (held) RemoveWorkFiles(cataloguePath, id);
+    }
+}
