@@ -85,3 +85,9 @@ int32_t RequestDownload(const std::vector<std::wstring>& urls, const std::wstrin
     DownloadModule downloader;
     return downloader.Request({urls, filePath, md5, text, std::nullopt}, passHostValue, hostValue);
 }
+
+int32_t DownloadCatalogue(const CatalogueDownloadPlan& plan, uint32_t hostParam) {
+    const int32_t result = RequestDownload({plan.address}, plan.catalogue, L"", L"", 0, hostParam);
+    CMLog::GetInstance().Log(result ? L"SMBPlugins.xml下载成功" : L"SMBPlugins.xml下载失败");
+    return result ? 1 : 0;
+}

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "update/download_plan.h"
 #include "wareseek/download_api.h"
 #include "win32/win_owners.h"
 
@@ -49,6 +50,11 @@ private:
     UniqueModule m_library;
     DownloadPackageFn m_downloadPackage = nullptr;
 };
+
+// Has zqdownload.dll fetch the catalogue over the file in use, from the
+// planned address, and logs the outcome. 1 when the download module reported
+// success, else 0.
+int32_t DownloadCatalogue(const CatalogueDownloadPlan& plan, uint32_t hostParam);
 
 // Loads zqdownload.dll from the module's own folder, hands it one InsideParam
 // request and unloads it again. The result of DownloadPackage, or 0 when it

@@ -54,12 +54,7 @@ bool DownloadUnsigned(ProductManager& manager, const CatalogueDownloadPlan& plan
         return false;
     }
     CatalogueBackup backup(plan.catalogue);
-    DownloadModule downloader;
-    if (!downloader.Request({{plan.address}, plan.catalogue, L"", L"", std::nullopt}, 0, manager.hostParam)) {
-        log.Log(L"SMBPlugins.xml下载失败");
-        return false;
-    }
-    log.Log(L"SMBPlugins.xml下载成功");
+    if (!DownloadCatalogue(plan, manager.hostParam)) return false;
     LogPerUserCopy(plan.catalogue);
     backup.NoteDownloaded();
     int products = 0;

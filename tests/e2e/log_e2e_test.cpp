@@ -474,6 +474,20 @@ TEST_F(DebugLog, ARefusedSignatureSaysWhichCaseItWas) {
     }
 }
 
+// A signed download that would not fit the download module's request is not
+// begun: one line names the part, its length and the limit.
+TEST_F(DebugLog, ASignedDownloadThatDoesNotFitSaysWhichPartAndWhy) {
+    m_module.InstallDownloader(ProgramFolder() + L"\\wareseek_recording_download.dll");
+    WriteBytes(m_module.ProductCfg(L"catalogue-key.pem"), "never read");
+    const std::wstring address = L"http://h/" + std::wstring(246 - 9, L'a');
+    m_module.WriteIni(L"[SMPPluginsCfg]\r\nfile32_url=" + address + L"\r\nfile64_url=" + address + L"\r\n");
+    ASSERT_TRUE(m_module.Load());
+    ObjectHolder object(m_module.NewRegisteredObject());
+    object->HandleRequest(Request(L"QUERY", L"1").c_str());
+    EXPECT_EQ(1u, Count(LogLines(), L"catalogue download skipped, the signature's address is 250 characters long as "
+                                    L"sent, and the download module takes at most 248: the catalogue in use is kept"));
+}
+
 // A fetched catalogue that cannot be put in place (on Windows, most often a
 // standard-user host under Program Files) is logged with the reason.
 TEST_F(DebugLog, ACatalogueThatCannotBeSavedIsLoggedWithTheReason) {
