@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "detection/process_list.h"
+#include "text/name_compare.h"
 #include "win32/library_function.h"
 #include "win32/win_owners.h"
 
@@ -39,8 +40,7 @@ std::wstring DeviceOfDrive(wchar_t letter) {
 
 bool StartsWithDevice(const std::wstring& path, const std::wstring& device) {
     return !device.empty() && path.size() > device.size() && path[device.size()] == L'\\' &&
-           CompareStringOrdinal(path.c_str(), static_cast<int>(device.size()), device.c_str(),
-                                static_cast<int>(device.size()), TRUE) == CSTR_EQUAL;
+           StartsWithName(path, device);
 }
 
 std::wstring FittingPath(std::wstring path) {

@@ -1,7 +1,6 @@
 #include "signature/catalogue_claims.h"
 
-#include <windows.h>
-
+#include "text/name_compare.h"
 #include "xml/xml_document.h"
 
 namespace {
@@ -10,10 +9,6 @@ std::optional<std::wstring> RootAttribute(CXmlNodeWrapper& root, const wchar_t* 
     ComString value;
     if (!root.GetAttribute(name, value)) return std::nullopt;
     return value.Str();
-}
-
-bool SameFileName(const std::wstring& a, const wchar_t* b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
@@ -31,7 +26,7 @@ std::optional<uint64_t> SerialNumber(const std::wstring& text) {
 }
 
 bool IsCatalogueFileName(const std::wstring& text) {
-    return SameFileName(text, L"SMBPlugins_x86.xml") || SameFileName(text, L"SMBPlugins_x64.xml");
+    return SameName(text, L"SMBPlugins_x86.xml") || SameName(text, L"SMBPlugins_x64.xml");
 }
 
 CatalogueClaims ReadCatalogueClaims(const std::string& bytes) {
@@ -51,7 +46,7 @@ std::wstring ClaimsRefusal(const CatalogueClaims& downloaded, const CatalogueCla
                            const wchar_t* ownFileName) {
     if (!downloaded.loads) return L"it does not load";
     if (downloaded.products == 0) return L"it has no Product element";
-    if (downloaded.file && !SameFileName(*downloaded.file, ownFileName)) {
+    if (downloaded.file && !SameName(*downloaded.file, ownFileName)) {
         return L"it is meant for " + *downloaded.file + L", not " + ownFileName;
     }
     const uint64_t serial = downloaded.serial ? SerialNumber(*downloaded.serial).value_or(0) : 0;

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "text/name_compare.h"
 #include "text/path_parts.h"
 #include "win32/file_bytes.h"
 
@@ -49,16 +50,6 @@ bool IsId(const std::wstring& text) {
     return text.size() == kIdLength && text.find_first_not_of(L"0123456789abcdefABCDEF") == std::wstring::npos;
 }
 
-bool StartsWithIgnoringCase(const std::wstring& text, const std::wstring& prefix) {
-    return text.size() >= prefix.size() &&
-           CompareStringOrdinal(text.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
-                                static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
-}
-
-bool EqualsIgnoringCase(const std::wstring& text, const wchar_t* other) {
-    return CompareStringOrdinal(text.c_str(), static_cast<int>(text.size()), other, -1, TRUE) == CSTR_EQUAL;
-}
-
 // The names in folder that start with prefix (the search also matches short
 // names, which the prefix check filters out).
 std::set<std::wstring> NamesStartingWith(const std::wstring& folder, const std::wstring& prefix) {
@@ -67,7 +58,7 @@ std::set<std::wstring> NamesStartingWith(const std::wstring& folder, const std::
     const UniqueFind search(FindFirstFileW((folder + prefix + L"*").c_str(), &found));
     if (!search) return names;
     do {
-        if (StartsWithIgnoringCase(found.cFileName, prefix)) names.insert(found.cFileName);
+        if (StartsWithName(found.cFileName, prefix)) names.insert(found.cFileName);
     } while (FindNextFileW(search.Get(), &found));
     return names;
 }
@@ -130,14 +121,14 @@ void RemoveAbandonedWorkFiles(const std::wstring& cataloguePath) {
     for (const std::wstring& name : NamesStartingWith(folder, prefix)) {
         const std::wstring rest = name.substr(prefix.size());
         // An earlier version's names carry no id and no lock.
-        if (EqualsIgnoringCase(rest, kCatalogueSuffix + 1) || EqualsIgnoringCase(rest, kSignatureSuffix + 1)) {
+        if (SameName(rest, kCatalogueSuffix + 1) || SameName(rest, kSignatureSuffix + 1)) {
             DeleteFileW((folder + name).c_str());
             continue;
         }
         const std::wstring id = rest.substr(0, kIdLength);
         const std::wstring suffix = rest.substr(std::min(rest.size(), kIdLength));
-        if (IsId(id) && (EqualsIgnoringCase(suffix, kCatalogueSuffix) || EqualsIgnoringCase(suffix, kSignatureSuffix) ||
-                         EqualsIgnoringCase(suffix, kLockSuffix))) {
+        if (IsId(id) && (SameName(suffix, kCatalogueSuffix) || SameName(suffix, kSignatureSuffix) ||
+                         SameName(suffix, kLockSuffix))) {
             ids.insert(id);
         }
     }
