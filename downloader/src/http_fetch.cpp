@@ -97,19 +97,17 @@ struct SentRequest {
 // time-out set here bounds every wait for this response under Wine.
 SentRequest SendRequest(HINTERNET session, const HttpTarget& target, Transfer& transfer) {
     SentRequest sent;
-    sent.connection = transfer.handles.Adopt(
-        transfer.handles.Use(session, HINTERNET{}, [&target](HINTERNET owned) {
-            return InternetConnectW(owned, target.host.c_str(), target.port, OrNull(target.user),
-                                    OrNull(target.password), INTERNET_SERVICE_HTTP, 0, 0);
-        }));
+    sent.connection = transfer.handles.Open(session, [&target](HINTERNET owned) {
+        return InternetConnectW(owned, target.host.c_str(), target.port, OrNull(target.user), OrNull(target.password),
+                                INTERNET_SERVICE_HTTP, 0, 0);
+    });
     if (!sent.connection) return SentRequest();
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
                   INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT;
     if (target.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-    sent.request = transfer.handles.Adopt(
-        transfer.handles.Use(sent.connection.Get(), HINTERNET{}, [&target, flags](HINTERNET owned) {
-            return HttpOpenRequestW(owned, L"GET", target.object.c_str(), nullptr, nullptr, nullptr, flags, 0);
-        }));
+    sent.request = transfer.handles.Open(sent.connection.Get(), [&target, flags](HINTERNET owned) {
+        return HttpOpenRequestW(owned, L"GET", target.object.c_str(), nullptr, nullptr, nullptr, flags, 0);
+    });
     const std::initializer_list<DWORD> waits = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                                                 INTERNET_OPTION_RECEIVE_TIMEOUT};
     if (!sent.request || !LimitWaits(sent.request.Get(), waits, transfer)) return SentRequest();

@@ -48,6 +48,15 @@ TransferHandle TransferHandles::Adopt(HINTERNET handle) {
     return TransferHandle(this, handle);
 }
 
+TransferHandle TransferHandles::Open(HINTERNET parent, const std::function<HINTERNET(HINTERNET)>& open) {
+    ExclusiveLock hold(lock_);
+    open_.reserve(open_.size() + 1);  // nothing can fail once the handle is open
+    const HINTERNET handle = OwnsLocked(parent) ? open(parent) : nullptr;
+    if (!handle) return TransferHandle();
+    open_.push_back(handle);
+    return TransferHandle(this, handle);
+}
+
 void TransferHandles::Close(HINTERNET handle) {
     ExclusiveLock hold(lock_);
     const auto found = std::find(open_.begin(), open_.end(), handle);

@@ -7,6 +7,7 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace zqd {
@@ -41,20 +42,20 @@ private:
 // Each handle is closed exactly once, by whichever side comes first, so a
 // handle value the system has since given to someone else is never closed.
 //
-// Nor is such a value ever used. A closed handle's value is free for the
-// system to give to the next handle opened in the process (Wine does so at
-// once), the host's own or another download's. So every call that returns at
-// once (options, queries, opening a child handle, reading data already
-// received) goes through Use, which makes it only while the handle is still
-// the set's and holds CloseAll off until it returns. The two calls that wait
-// for the server (sending the request, waiting for data) cannot hold CloseAll
-// off, since closing is what ends them on Windows: Ready() is checked just
-// before each. A close that lands between that check and the call's start
-// meets a call that has not yet taken the handle; the value can only be
-// another's if, in that instant, another thread of the process opened an
-// internet handle and got the very value. A call that has started holds its
-// handle, which stays reserved until the call returns, so closing it then is
-// the documented way to end it.
+// Nor is such a value used after the close. A closed handle's value is free
+// for the system to give to the next handle opened in the process (Wine does
+// so at once), the host's own or another download's. So every call that
+// returns at once (options, queries, reading data already received) goes
+// through Use, and opening a child handle through Open: each is made only
+// while its handle is the set's, and holds CloseAll off until it returns.
+// The two calls that wait for the server (sending the request, waiting for
+// data) cannot hold CloseAll off, since closing is what ends them on
+// Windows: Ready() is checked just before each. One instant remains: a close
+// that lands after that check and before the call has taken its handle. The
+// value is then another's only if, in that instant, another thread of the
+// process opened an internet handle and was given the very value. A call
+// that has taken its handle keeps it reserved until it returns, so closing
+// it then is the documented way to end it.
 class TransferHandles {
 public:
     TransferHandles() = default;
@@ -63,8 +64,15 @@ public:
     ~TransferHandles() { CloseAll(); }
 
     // An owner for handle, or an empty one when handle is null or the set
-    // has been closed (handle is then closed here).
+    // has been closed (handle is then closed here). For a handle without a
+    // parent: the first of a transfer.
     TransferHandle Adopt(HINTERNET handle);
+    // A handle opened from parent by open, adopted in the same step while the
+    // set holds its lock: a CloseAll between the two would free the new
+    // handle with its parent before the set knew it, and then close a value
+    // that may be another's. Empty when closed, or when parent is not the
+    // set's or open fails.
+    TransferHandle Open(HINTERNET parent, const std::function<HINTERNET(HINTERNET)>& open);
     // Closes every handle still open, the newest first, and every later one.
     void CloseAll();
     bool Closed() const;

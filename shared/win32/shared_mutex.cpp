@@ -9,12 +9,7 @@ UniqueHandle CreateSharedMutex(const std::wstring& name) {
 }
 
 MutexHold::MutexHold(HANDLE mutex, DWORD waitMs) : m_mutex(mutex) {
-    m_timedOut = mutex != nullptr;
-    WaitAgain(waitMs);
-}
-
-void MutexHold::WaitAgain(DWORD waitMs) {
-    if (!m_timedOut) return;
+    if (!mutex) return;
     const DWORD outcome = WaitForSingleObject(m_mutex, waitMs);
     m_held = outcome == WAIT_OBJECT_0 || outcome == WAIT_ABANDONED;
     m_timedOut = outcome == WAIT_TIMEOUT;

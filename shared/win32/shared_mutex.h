@@ -24,8 +24,6 @@ public:
     MutexHold(const MutexHold&) = delete;
     MutexHold& operator=(const MutexHold&) = delete;
 
-    // After a wait that timed out, waits once more, up to waitMs.
-    void WaitAgain(DWORD waitMs);
     bool Held() const { return m_held; }
     bool TimedOut() const { return m_timedOut; }
 

@@ -9,7 +9,6 @@
 #include "update/signed_download.h"
 #include "update/virtual_store.h"
 #include "win32/deadline.h"
-#include "win32/shared_mutex.h"
 
 namespace {
 
@@ -43,14 +42,14 @@ void LogPerUserCopy(const std::wstring& path) {
 // lock a download that is no catalogue gives the old file back; no other
 // refresh has written the file meanwhile.
 bool DownloadUnsigned(ProductManager& manager, const CatalogueDownloadPlan& plan, const Deadline& deadline) {
-    CMLog& log = CMLog::GetInstance();
-    const UniqueHandle mutex = CatalogueRefreshMutex(plan.catalogue);
-    MutexHold turn(mutex.Get(), 0);
-    if (turn.TimedOut()) {
-        turn.WaitAgain(deadline.Remaining().value_or(0));
-        log.Log(turn.Held() ? L"catalogue download skipped: another refresh of this catalogue ran meanwhile, and "
-                              L"its outcome stands"
-                            : L"catalogue download skipped: another refresh of this catalogue still runs");
+    // A lock that cannot be made at all (the folder is not writable) lets
+    // the download go on, to fail where it writes and say why.
+    const CatalogueRefreshLock lock(plan.catalogue, deadline);
+    if (lock.WaitedForAnother()) {
+        CMLog::GetInstance().Log(lock.Held() ? L"catalogue download skipped: another refresh of this catalogue ran "
+                                               L"meanwhile, and its outcome stands"
+                                             : L"catalogue download skipped: another refresh of this catalogue still "
+                                               L"runs");
         return false;
     }
     CatalogueBackup backup(plan.catalogue);
@@ -60,7 +59,7 @@ bool DownloadUnsigned(ProductManager& manager, const CatalogueDownloadPlan& plan
     int products = 0;
     const bool loaded = manager.LoadCatalogue(&products);
     if (loaded && products > 0) return true;
-    log.Log(L"downloaded catalogue %s: %s", loaded ? L"has no Product element" : L"does not load",
+    CMLog::GetInstance().Log(L"downloaded catalogue %s: %s", loaded ? L"has no Product element" : L"does not load",
             OutcomeText(backup.Restore()));
     return false;
 }

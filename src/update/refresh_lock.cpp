@@ -1,19 +1,26 @@
 #include "update/refresh_lock.h"
 
-#include <windows.h>
+#include <algorithm>
 
-#include "text/hex_text.h"
-#include "text/path_parts.h"
-#include "win32/shared_mutex.h"
+#include "win32/lock_file.h"
 
-UniqueHandle CatalogueRefreshMutex(const std::wstring& cataloguePath) {
-    // Attributes only: any account that may list the folder may open it so.
-    const UniqueFile folder(CreateFileW(FolderOf(cataloguePath).c_str(), FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!folder || !GetFileInformationByHandle(folder.Get(), &info)) return UniqueHandle();
-    return CreateSharedMutex(L"Wareseek.catalogue." + HexNumber(info.dwVolumeSerialNumber) + L"." +
-                             HexNumber(info.nFileIndexHigh) + HexNumber(info.nFileIndexLow) + L"." +
-                             FileNameOf(cataloguePath));
+namespace {
+
+// How often a waiting refresh asks again: a lock file has no wait handle.
+const DWORD kRetryMs = 50;
+
+}  // namespace
+
+CatalogueRefreshLock::CatalogueRefreshLock(const std::wstring& cataloguePath, const Deadline& deadline) {
+    const std::wstring path = cataloguePath + L".lock";
+    for (;;) {
+        m_file = HoldLockFile(path);
+        if (m_file) return;
+        m_error = GetLastError();
+        m_elsewhere = ::HeldElsewhere(path, m_error);
+        const std::optional<DWORD> left = deadline.Remaining();
+        if (!m_elsewhere || !left) return;
+        m_waited = true;
+        Sleep(std::min(kRetryMs, *left));
+    }
 }

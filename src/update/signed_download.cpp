@@ -11,7 +11,6 @@
 #include "update/refresh_lock.h"
 #include "update/work_files.h"
 #include "win32/file_bytes.h"
-#include "win32/shared_mutex.h"
 #include "xml/document_setup.h"
 
 namespace {
@@ -45,13 +44,23 @@ bool FetchCatalogueAndSignature(const CatalogueDownloadPlan& plan, const Refresh
 // Puts bytes in place of the catalogue unless its claims refuse it against
 // the catalogue in use, both read while no other refresh may place a file.
 bool PlaceSigned(const CatalogueDownloadPlan& plan, const std::string& bytes, const Deadline& deadline) {
-    const UniqueHandle mutex = CatalogueRefreshMutex(plan.catalogue);
-    const MutexHold turn(mutex.Get(), deadline.Remaining().value_or(0));
-    if (turn.TimedOut()) {
-        CMLog::GetInstance().Log(L"signed catalogue not put in place: another refresh of it still runs");
+    CMLog& log = CMLog::GetInstance();
+    const CatalogueRefreshLock lock(plan.catalogue, deadline);
+    if (!lock.Held()) {
+        if (lock.HeldElsewhere()) {
+            log.Log(L"signed catalogue not put in place: another refresh of it still runs");
+        } else {
+            log.Log(L"signed catalogue not put in place: its lock cannot be made beside it (error %lu)", lock.Error());
+        }
         return false;
     }
     const std::optional<std::string> inUseBytes = ReadFileBytes(plan.catalogue, kXmlFileLimit);
+    // A catalogue in use that is there but cannot be read may have a serial
+    // this download would step back from.
+    if (!inUseBytes && !FileIsMissing(plan.catalogue)) {
+        LogRefusal(L"the catalogue in use cannot be read to compare its serial");
+        return false;
+    }
     const CatalogueClaims inUse = inUseBytes ? ReadCatalogueClaims(*inUseBytes) : CatalogueClaims();
     const bool same = inUseBytes && *inUseBytes == bytes;
     const std::wstring refusal = ClaimsRefusal(ReadCatalogueClaims(bytes), inUse, same, CatalogueFileName());
@@ -59,11 +68,12 @@ bool PlaceSigned(const CatalogueDownloadPlan& plan, const std::string& bytes, co
         LogRefusal(refusal);
         return false;
     }
-    if (same) return true;
-    if (!ReplaceFileAtomically(plan.catalogue, bytes)) {
-        CMLog::GetInstance().Log(L"signed catalogue not put in place: error %lu", GetLastError());
+    if (!same && !ReplaceFileAtomically(plan.catalogue, bytes)) {
+        log.Log(L"signed catalogue not put in place: error %lu", GetLastError());
         return false;
     }
+    log.Log(same ? L"signed catalogue accepted: it is the catalogue in use already"
+                                  : L"signed catalogue accepted and put in place");
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "text/name_compare.h"
 #include "text/path_parts.h"
 #include "win32/file_bytes.h"
+#include "win32/lock_file.h"
 
 namespace {
 
@@ -20,13 +21,8 @@ std::wstring WorkPath(const std::wstring& catalogue, const std::wstring& id, con
     return catalogue + L"." + id + suffix;
 }
 
-// Holds the id's lock: opened unshared, so any other open fails while it is
-// held; deleted when the last handle closes, by the system if the process dies.
 UniqueFile HoldId(const std::wstring& catalogue, const std::wstring& id) {
-    return UniqueFile(CreateFileW(WorkPath(catalogue, id, kLockSuffix).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
-                                  0, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                  nullptr));
+    return HoldLockFile(WorkPath(catalogue, id, kLockSuffix));
 }
 
 // Deletes the id's work files; true when neither is left.
@@ -89,13 +85,13 @@ RefreshWorkFiles::RefreshWorkFiles(const std::wstring& cataloguePath) {
         m_lock = HoldId(cataloguePath, id);
         if (!m_lock) {
             m_error = GetLastError();
-            // Held by another refresh (or being deleted): try the next id.
-            if (m_error == ERROR_SHARING_VIOLATION || m_error == ERROR_ACCESS_DENIED) continue;
+            // Held by another refresh: try the next id.
+            if (HeldElsewhere(WorkPath(cataloguePath, id, kLockSuffix), m_error)) continue;
             return;
         }
         // A dead refresh of the same id may have left files that won't go.
         if (!RemoveWorkFiles(cataloguePath, id)) {
-            m_error = GetLastError();
+            m_error = ERROR_FILE_EXISTS;
             m_lock.Reset();
             continue;
         }

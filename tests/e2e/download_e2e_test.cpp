@@ -196,7 +196,7 @@ TEST_F(DownloadThroughModule, WithAKeyTheSignatureFollowsInTheSameLoadWithinOneD
     const unsigned long first = std::stoul(calls[3].str());
     const unsigned long second = std::stoul(calls[7].str());
     EXPECT_LE(first, 60000ul);
-    EXPECT_GT(first, 59000ul);
+    EXPECT_GT(first, 55000ul);
     EXPECT_LE(second, first - 700);
     EXPECT_FALSE(FileExists(catalogue + L"." + calls[2].str() + L".download") ||
                  FileExists(catalogue + L"." + calls[2].str() + L".sig.download"));
