@@ -13,8 +13,8 @@
 #include <string>
 
 struct CatalogueClaims {
-    bool loads = false;  // the bytes load as a catalogue document
-    int products = 0;    // "Product" children of the root
+    bool loads = false;                  // the bytes load as a catalogue document
+    int products = 0;                    // "Product" children of the root
     std::optional<std::wstring> serial;  // as written, when present
     std::optional<std::wstring> file;
 };

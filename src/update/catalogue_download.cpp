@@ -45,9 +45,8 @@ std::optional<std::wstring> DownloadRequestDocument(const DownloadRequestFields&
     document += L"</InsideParam>";
     if (document.size() > kDocumentLimit) {
         if (problem) {
-            *problem = std::wstring(L"the request for the ") + what + L" download would be " +
-                       Number(document.size()) + L" characters long, and the download module takes at most " +
-                       Number(kDocumentLimit);
+            *problem = std::wstring(L"the request for the ") + what + L" download would be " + Number(document.size()) +
+                       L" characters long, and the download module takes at most " + Number(kDocumentLimit);
         }
         return std::nullopt;
     }

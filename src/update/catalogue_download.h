@@ -14,13 +14,13 @@
 struct DownloadRequestFields {
     std::vector<std::wstring> urls;
     std::wstring filePath;
-    std::wstring md5;
-    std::wstring text;
+    std::wstring md5{};
+    std::wstring text{};
     // When set, the start tag also carries "timeLimit", the milliseconds the
     // download may take at most, so that two downloads of one refresh keep to
     // one deadline. A download module that does not know the attribute
     // ignores it, as every XML reader ignores attributes it does not read.
-    std::optional<DWORD> timeLimitMs;
+    std::optional<DWORD> timeLimitMs{};
 };
 
 // The request document, or nothing when an address or the whole document

@@ -36,7 +36,7 @@ void LogPerUserCopy(const std::wstring& path) {
 }
 
 // Without a key the download module writes over the catalogue itself, so
-// only one such refresh of a file may run at a time on this machine: one
+// only one such refresh of a file may run at a time in its folder: one
 // that finds another running waits for it and takes its outcome instead of
 // downloading again, which keeps it within the one deadline. Under the same
 // lock a download that is no catalogue gives the old file back; no other
@@ -60,7 +60,7 @@ bool DownloadUnsigned(ProductManager& manager, const CatalogueDownloadPlan& plan
     const bool loaded = manager.LoadCatalogue(&products);
     if (loaded && products > 0) return true;
     CMLog::GetInstance().Log(L"downloaded catalogue %s: %s", loaded ? L"has no Product element" : L"does not load",
-            OutcomeText(backup.Restore()));
+                             OutcomeText(backup.Restore()));
     return false;
 }
 

@@ -43,16 +43,14 @@ std::wstring SignedProblem(const CatalogueDownloadPlan& plan) {
         const std::wstring problem = PathProblem(path);
         if (!problem.empty()) return problem;
     }
+    DownloadRequestFields catalogue{{plan.address}, RefreshWorkFiles::CataloguePathFor(plan.catalogue)};
+    catalogue.timeLimitMs = kLongestTimeLimitMs;
+    DownloadRequestFields signature{{plan.address + L".sig"}, RefreshWorkFiles::SignaturePathFor(plan.catalogue)};
+    signature.timeLimitMs = kLongestTimeLimitMs;
     std::wstring problem;
-    if (!DownloadRequestDocument({{plan.address}, RefreshWorkFiles::CataloguePathFor(plan.catalogue), L"", L"",
-                                  kLongestTimeLimitMs},
-                                 L"catalogue's", &problem) ||
-        !DownloadRequestDocument({{plan.address + L".sig"}, RefreshWorkFiles::SignaturePathFor(plan.catalogue), L"",
-                                  L"", kLongestTimeLimitMs},
-                                 L"signature's", &problem)) {
-        return problem;
-    }
-    return std::wstring();
+    if (!DownloadRequestDocument(catalogue, L"catalogue's", &problem)) return problem;
+    DownloadRequestDocument(signature, L"signature's", &problem);
+    return problem;
 }
 
 }  // namespace

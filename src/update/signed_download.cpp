@@ -73,7 +73,7 @@ bool PlaceSigned(const CatalogueDownloadPlan& plan, const std::string& bytes, co
         return false;
     }
     log.Log(same ? L"signed catalogue accepted: it is the catalogue in use already"
-                                  : L"signed catalogue accepted and put in place");
+                 : L"signed catalogue accepted and put in place");
     return true;
 }
 
@@ -83,9 +83,10 @@ bool DownloadSigned(const CatalogueDownloadPlan& plan, uint32_t hostParam, const
     RemoveAbandonedWorkFiles(plan.catalogue);
     const RefreshWorkFiles work(plan.catalogue);
     if (!work.Ready()) {
-        CMLog::GetInstance().Log(L"catalogue download skipped: no work file of its own can be made beside %s "
-                                 L"(error %lu)",
-                                 plan.catalogue.c_str(), work.Error());
+        CMLog::GetInstance().Log(
+            L"catalogue download skipped: no work file of its own can be made beside %s "
+            L"(error %lu)",
+            plan.catalogue.c_str(), work.Error());
         return false;
     }
     if (!FetchCatalogueAndSignature(plan, work, hostParam, deadline)) return false;

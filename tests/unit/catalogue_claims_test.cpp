@@ -11,8 +11,18 @@ TEST(CatalogueClaims, ASerialIsAWholeNumberFromOneToTheLargest64BitOne) {
     const struct {
         const wchar_t* text;
         uint64_t number;  // 0: not a serial
-    } cases[] = {{L"1", 1},  {L"007", 7}, {L"18446744073709551615", UINT64_MAX}, {L"18446744073709551616", 0},
-                 {L"0", 0},  {L"", 0},    {L"-1", 0},  {L"+5", 0},  {L" 5", 0},  {L"5 ", 0},  {L"0x10", 0},  {L"1e3", 0}};
+    } cases[] = {{L"1", 1},
+                 {L"007", 7},
+                 {L"18446744073709551615", UINT64_MAX},
+                 {L"18446744073709551616", 0},
+                 {L"0", 0},
+                 {L"", 0},
+                 {L"-1", 0},
+                 {L"+5", 0},
+                 {L" 5", 0},
+                 {L"5 ", 0},
+                 {L"0x10", 0},
+                 {L"1e3", 0}};
     for (const auto& c : cases) EXPECT_EQ(c.number, SerialNumber(c.text).value_or(0)) << ToUtf8(c.text);
 }
 
@@ -31,7 +41,8 @@ TEST(CatalogueClaims, AreReadFromTheRootAndJudgedAgainstTheCatalogueInUse) {
         {"serial='1'", "", false, L""},
         {"", "serial='5'", false, L"it has no serial and the catalogue in use (5) has one"},
         {"serial='4'", "serial='5'", false, L"its serial 4 is older than the catalogue in use (5)"},
-        {"serial='5'", "serial='5'", false, L"its serial 5 is that of the catalogue in use (5), but its content differs"},
+        {"serial='5'", "serial='5'", false,
+         L"its serial 5 is that of the catalogue in use (5), but its content differs"},
         {"serial='5'", "serial='5'", true, L""},
         {"serial='6'", "serial='5'", false, L""},
         {"serial='6'", "serial='x'", false, L""},
