@@ -9,6 +9,7 @@
 
 #include "http_test_server.h"
 #include "staged_module.h"
+#include "test_process.h"
 #include "test_registry.h"
 #include "update/work_files.h"
 #include "win32/win_owners.h"
@@ -413,9 +414,11 @@ int __cdecl IgnoreAnswer(int, int, const wchar_t*, const wchar_t*, HostContext*)
     return 0;
 }
 
-// Two objects, each on a thread of its own, ask for a downloading "QUERY" at
-// the same moment, as a service and a program of one suite may.
-void RefreshTwiceAtOnce(StagedModule& module) {
+// Two refreshes of one install folder ask for a downloading "QUERY" at the
+// same moment: an object of this process on a thread of its own, and either a
+// second object on another thread (a service and a program of one suite in
+// one process) or wareseek-host.exe with the same module (two hosts).
+void RefreshTwiceAtOnce(StagedModule& module, bool secondHostProcess = false) {
     ASSERT_TRUE(module.Module() || module.Load());
     IPCCheckPluginObject* objects[2] = {};
     for (IPCCheckPluginObject*& object : objects) {
@@ -423,7 +426,15 @@ void RefreshTwiceAtOnce(StagedModule& module) {
         object->RegisterCallback(&IgnoreAnswer, module.Context());
     }
     std::thread first([&] { objects[0]->HandleRequest(Request(L"QUERY", L"1").c_str()); });
-    std::thread second([&] { objects[1]->HandleRequest(Request(L"QUERY", L"1").c_str()); });
+    std::thread second([&] {
+        std::string output;
+        if (!secondHostProcess) objects[1]->HandleRequest(Request(L"QUERY", L"1").c_str());
+        if (secondHostProcess) {
+            RunCapturingOutput(L"\"" + StageFolder() + L"\\wareseek-host.exe\" --param 1 --module \"" +
+                                   module.Folder() + L"\\wareseek.dll\"",
+                               output);
+        }
+    });
     first.join();
     second.join();
     for (IPCCheckPluginObject* object : objects) object->Release();
@@ -433,7 +444,8 @@ void RefreshTwiceAtOnce(StagedModule& module) {
 // second refresh has its good one, and the second refresh's signature only
 // once the first has its catalogue: with work files shared, the second would
 // check (or place) the first one's bytes. The pause before the tampered
-// answer varies the order in which the two ask for their signatures.
+// answer varies the order in which the two ask for their signatures; the
+// last round races a second host process.
 TEST_F(SignedDownload, TwoRefreshesAtOnceEachCheckTheBytesTheyPlace) {
     UseKey(L"signer.pem");
     const std::string good = ReadBytes(Signed(L"catalogue.xml"));
@@ -451,7 +463,7 @@ TEST_F(SignedDownload, TwoRefreshesAtOnceEachCheckTheBytesTheyPlace) {
         m_server.ServeInTurn(path + ".sig", {held, Answer(signature, true)});
         PointAt(FromUtf8(path), FromUtf8(path));
         WriteBytes(m_catalogue, m_before);
-        RefreshTwiceAtOnce(m_module);
+        RefreshTwiceAtOnce(m_module, pause == 300);
         EXPECT_TRUE(good == ReadBytes(m_catalogue)) << "pause " << pause;
         EXPECT_EQ(2, m_server.RequestCount(path + ".sig")) << "pause " << pause;
         EXPECT_TRUE(LeftoversGone()) << "pause " << pause;
