@@ -61,8 +61,6 @@ std::set<std::wstring> NamesStartingWith(const std::wstring& folder, const std::
 
 }  // namespace
 
-const size_t RefreshWorkFiles::kLongestSuffix = 1 + kIdLength + (sizeof kSignatureSuffix / sizeof(wchar_t) - 1);
-
 std::wstring RefreshWorkFiles::CataloguePathFor(const std::wstring& cataloguePath) {
     return WorkPath(cataloguePath, kStandInId, kCatalogueSuffix);
 }

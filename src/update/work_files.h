@@ -15,9 +15,6 @@
 
 class RefreshWorkFiles {
 public:
-    // How much longer than the catalogue's path the longest of these paths is.
-    static const size_t kLongestSuffix;
-
     // The paths a refresh would use, with a stand-in id of the same length.
     static std::wstring CataloguePathFor(const std::wstring& cataloguePath);
     static std::wstring SignaturePathFor(const std::wstring& cataloguePath);
