@@ -7,7 +7,6 @@
 #include <string>
 
 #include "win32/file_bytes.h"
-#include "win32/shared_mutex.h"
 #include "win32/win_owners.h"
 
 namespace {
@@ -37,6 +36,44 @@ bool SwitchIsOn() {
     data[MAX_PATH - 1] = L'\0';
     return lstrcmpiW(data, L"1") == 0;
 }
+
+// The mutex every process takes for one line. A null DACL: every account on the
+// machine may open and wait on it. Null when it can't be created, e.g. without
+// the right to create global objects.
+HANDLE CreateLogMutex() {
+    SECURITY_DESCRIPTOR descriptor = {};
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
+    wchar_t mutexName[MAX_PATH] = {};
+    wsprintfW(mutexName, L"Global\\MLOG%s", kLogFileName);
+    return CreateMutexW(&attributes, FALSE, mutexName);
+}
+
+// Holds the shared mutex for one line. A wait that times out owns nothing; an
+// abandoned mutex is owned; a missing or broken mutex lets the line through
+// without cross-process exclusion.
+class MutexTurn {
+public:
+    explicit MutexTurn(HANDLE mutex) : m_mutex(mutex) {
+        const DWORD patience = InterlockedCompareExchange(&g_mutexSeemsStuck, 0, 0) ? 0 : kMutexWaitMs;
+        DWORD outcome = mutex ? WaitForSingleObject(mutex, patience) : WAIT_FAILED;
+        m_owned = outcome == WAIT_OBJECT_0 || outcome == WAIT_ABANDONED;
+        m_timedOut = outcome == WAIT_TIMEOUT;
+        InterlockedExchange(&g_mutexSeemsStuck, m_timedOut ? 1 : 0);
+    }
+    ~MutexTurn() {
+        if (m_owned) ReleaseMutex(m_mutex);
+    }
+    MutexTurn(const MutexTurn&) = delete;
+    MutexTurn& operator=(const MutexTurn&) = delete;
+    bool TimedOut() const { return m_timedOut; }
+
+private:
+    HANDLE m_mutex;
+    bool m_owned = false;
+    bool m_timedOut = false;
+};
 
 void RestartIfTooLarge(const wchar_t* path) {
     WIN32_FILE_ATTRIBUTE_DATA attributes = {};
@@ -130,8 +167,7 @@ CMLog::CMLog() : m_bEnabled(FALSE), m_szLogPath(), m_hMutex(nullptr) {
     CreateDirectoryW(folder, nullptr);
     PathAppendW(folder, L"log");
     CreateDirectoryW(folder, nullptr);
-    // The mutex every process takes for one line.
-    m_hMutex = CreateSharedMutex(std::wstring(L"MLOG") + kLogFileName).Release();
+    m_hMutex = CreateLogMutex();
     PathAppendW(folder, kLogFileName);
     lstrcpynW(m_szLogPath, folder, MAX_PATH);
 }
@@ -144,11 +180,7 @@ void CMLog::Log(const wchar_t* format, ...) noexcept {
     if (!m_bEnabled || !format) return;
     const DWORD savedError = GetLastError();
     {
-        // A missing or broken mutex lets the line through without
-        // cross-process exclusion.
-        const DWORD patience = InterlockedCompareExchange(&g_mutexSeemsStuck, 0, 0) ? 0 : kMutexWaitMs;
-        const MutexHold turn(m_hMutex, patience);
-        InterlockedExchange(&g_mutexSeemsStuck, turn.TimedOut() ? 1 : 0);
+        MutexTurn turn(m_hMutex);
         if (!turn.TimedOut()) {
             wchar_t message[kMessageChars] = {};
             va_list arguments;
