@@ -1,5 +1,6 @@
 #include "download_request.h"
 
+#include "text/decimal_text.h"
 #include "text/text_trim.h"
 #include "xml/xml_document.h"
 
@@ -18,12 +19,9 @@ std::vector<std::wstring> UrlElements(CXmlNodeWrapper& root) {
 
 // A decimal number of milliseconds, digits only, that fits 32 bits.
 std::optional<DWORD> Milliseconds(const std::wstring& text) {
-    if (text.empty() || text.size() > 10 || text.find_first_not_of(L"0123456789") != std::wstring::npos) {
-        return std::nullopt;
-    }
-    const unsigned long long value = std::stoull(text);
-    if (value > 0xFFFFFFFFull) return std::nullopt;
-    return static_cast<DWORD>(value);
+    const std::optional<uint64_t> value = text.size() <= 10 ? DecimalNumber(text) : std::nullopt;
+    if (!value || *value > 0xFFFFFFFFu) return std::nullopt;
+    return static_cast<DWORD>(*value);
 }
 
 }  // namespace

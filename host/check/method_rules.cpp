@@ -7,19 +7,13 @@
 #include "check/findings.h"
 #include "detection/method_limits.h"
 #include "registry_root.h"
+#include "text/decimal_text.h"
 
 namespace {
 
 // The registry/file attributes a process method carries and never reads.
 const wchar_t* const kRegistryAttributes[] = {
     L"rootKey", L"subKey", L"value", L"binary", L"binaryType", L"binaryEvironment", L"binaryEnvironment"};
-
-// A number with its thousands grouped, as the findings write it: "16,383".
-std::wstring Number(size_t value) {
-    std::wstring text = std::to_wstring(value);
-    for (size_t at = text.size(); at > 3; at -= 3) text.insert(at - 3, L",");
-    return text;
-}
 
 std::wstring Count(size_t length) {
     return std::to_wstring(length) + L" characters";
@@ -59,7 +53,7 @@ void CheckSubKey(const std::wstring* subKey, std::vector<std::wstring>& out) {
         if (end - start > kMaxKeyNameLength) {
             out.push_back(
                 L"subKey component " + Quoted(subKey->substr(start, end - start)) + L" is " + Count(end - start) +
-                L", over the registry's " + Number(kMaxKeyNameLength) +
+                L", over the registry's " + GroupedNumber(kMaxKeyNameLength) +
                 L" for a key name: no such key can exist, the method never finds anything");
             return;
         }
@@ -72,13 +66,13 @@ void CheckRegistryTexts(const MethodEntry& method, std::vector<std::wstring>& ou
     if (value && value->size() > kMaxValueNameLength) {
         out.push_back(
             L"value name is " + Count(value->size()) +
-            L", over the registry's " + Number(kMaxValueNameLength) +
+            L", over the registry's " + GroupedNumber(kMaxValueNameLength) +
             L" for a value name: no such value can exist, the method never finds anything");
     }
     const std::wstring* binary = FindAttribute(method.attributes, L"binary");
     if (binary && binary->size() > kMaxBinaryLength) {
         out.push_back(L"binary is " + Count(binary->size()) +
-                      L": with any folder it overflows the " + Number(kProbePathUnits) +
+                      L": with any folder it overflows the " + GroupedNumber(kProbePathUnits) +
                           L"-unit path buffer, so the method finds the product only "
                       L"where the registry value names an existing file itself");
     }
@@ -133,7 +127,7 @@ void CheckProcessName(const std::wstring* process, std::vector<std::wstring>& ou
                       L" has no extension, but running images are compared by file name with extension" + never);
     }
     if (name.size() > kMaxImageNameLength) {
-        out.push_back(L"process is " + Count(name.size()) + L", longer than any file name (" + Number(kMaxImageNameLength) + L")" + never);
+        out.push_back(L"process is " + Count(name.size()) + L", longer than any file name (" + GroupedNumber(kMaxImageNameLength) + L")" + never);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "signature/catalogue_claims.h"
 
+#include "text/decimal_text.h"
 #include "text/name_compare.h"
 #include "xml/xml_document.h"
 
@@ -14,14 +15,8 @@ std::optional<std::wstring> RootAttribute(CXmlNodeWrapper& root, const wchar_t* 
 }  // namespace
 
 std::optional<uint64_t> SerialNumber(const std::wstring& text) {
-    if (text.empty() || text.find_first_not_of(L"0123456789") != std::wstring::npos) return std::nullopt;
-    uint64_t value = 0;
-    for (const wchar_t digit : text) {
-        const uint64_t next = static_cast<uint64_t>(digit - L'0');
-        if (value > (UINT64_MAX - next) / 10) return std::nullopt;
-        value = value * 10 + next;
-    }
-    if (value == 0) return std::nullopt;
+    const std::optional<uint64_t> value = DecimalNumber(text);
+    if (value == uint64_t{0}) return std::nullopt;
     return value;
 }
 

@@ -5,6 +5,7 @@
 #include "log/debug_log.h"
 #include "plugin/plugin_id.h"
 #include "support/module_path.h"
+#include "text/decimal_text.h"
 #include "win32/library_function.h"
 #include "xml/xml_escape.h"
 
@@ -15,12 +16,6 @@ namespace {
 const size_t kDocumentLimit = 1023;
 const size_t kUrlElementLimit = MAX_PATH - 1;
 const size_t kUrlTags = 11;  // <url></url>
-
-std::wstring Number(size_t value) {
-    std::wstring text = std::to_wstring(value);
-    if (value >= 1000) text.insert(text.size() - 3, L",");
-    return text;
-}
 
 }  // namespace
 
@@ -34,9 +29,9 @@ std::optional<std::wstring> DownloadRequestDocument(const DownloadRequestFields&
         const std::wstring element = L"<url>" + XmlEscape(url) + L"</url>";
         if (element.size() > kUrlElementLimit) {
             if (problem) {
-                *problem = std::wstring(L"the ") + what + L" address is " + Number(element.size() - kUrlTags) +
+                *problem = std::wstring(L"the ") + what + L" address is " + GroupedNumber(element.size() - kUrlTags) +
                            L" characters long as sent, and the download module takes at most " +
-                           Number(kUrlElementLimit - kUrlTags);
+                           GroupedNumber(kUrlElementLimit - kUrlTags);
             }
             return std::nullopt;
         }
@@ -45,8 +40,9 @@ std::optional<std::wstring> DownloadRequestDocument(const DownloadRequestFields&
     document += L"</InsideParam>";
     if (document.size() > kDocumentLimit) {
         if (problem) {
-            *problem = std::wstring(L"the request for the ") + what + L" download would be " + Number(document.size()) +
-                       L" characters long, and the download module takes at most " + Number(kDocumentLimit);
+            *problem = std::wstring(L"the request for the ") + what + L" download would be " +
+                       GroupedNumber(document.size()) + L" characters long, and the download module takes at most " +
+                       GroupedNumber(kDocumentLimit);
         }
         return std::nullopt;
     }
