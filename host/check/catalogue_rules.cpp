@@ -33,7 +33,7 @@ Findings RootFindings(const AttributeTexts& root) {
     if (const std::wstring* serial = FindAttribute(root, L"serial"); serial && !SerialNumber(*serial)) {
         findings.push_back(Finding{0, L"", L"", 0,
                                    L"the root's serial " + Quoted(*serial) +
-                                       L" is not a whole number from 1 to 18446744073709551615" + refused});
+                                       L" is not " + kSerialRule + refused});
     }
     if (const std::wstring* file = FindAttribute(root, L"file"); file && !IsCatalogueFileName(*file)) {
         findings.push_back(Finding{0, L"", L"", 0,

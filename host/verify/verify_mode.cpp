@@ -30,7 +30,7 @@ std::wstring ClaimsLines(const std::string& bytes) {
         const std::optional<uint64_t> number = SerialNumber(*claims.serial);
         serial = number ? std::to_wstring(*number)
                         : L"\"" + *claims.serial +
-                              L"\", not a whole number from 1 to 18446744073709551615 (a module refuses this file)";
+                              L"\", not " + kSerialRule + L" (a module refuses this file)";
     }
     std::wstring file = L"none (meant for either catalogue file)";
     if (claims.file) {

@@ -14,6 +14,8 @@ std::optional<std::wstring> RootAttribute(CXmlNodeWrapper& root, const wchar_t* 
 
 }  // namespace
 
+const wchar_t kSerialRule[] = L"a whole number from 1 to 18446744073709551615";
+
 std::optional<uint64_t> SerialNumber(const std::wstring& text) {
     const std::optional<uint64_t> value = DecimalNumber(text);
     if (value == uint64_t{0}) return std::nullopt;
@@ -46,7 +48,7 @@ std::wstring ClaimsRefusal(const CatalogueClaims& downloaded, const CatalogueCla
     }
     const uint64_t serial = downloaded.serial ? SerialNumber(*downloaded.serial).value_or(0) : 0;
     if (downloaded.serial && serial == 0) {
-        return L"its serial \"" + *downloaded.serial + L"\" is not a whole number from 1 to 18446744073709551615";
+        return L"its serial \"" + *downloaded.serial + L"\" is not " + kSerialRule;
     }
     // 0: the catalogue in use has no usable serial and holds nothing back.
     const uint64_t inUseSerial = inUse.serial ? SerialNumber(*inUse.serial).value_or(0) : 0;

@@ -22,6 +22,8 @@ struct CatalogueClaims {
 // The serial's number, or nothing when text is not one (digits only, no
 // sign or blanks, 1 to 18446744073709551615).
 std::optional<uint64_t> SerialNumber(const std::wstring& text);
+// What a serial must be, as every message about one says it.
+extern const wchar_t kSerialRule[];
 // True when text names one of the two catalogue files.
 bool IsCatalogueFileName(const std::wstring& text);
 
