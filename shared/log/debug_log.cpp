@@ -167,9 +167,17 @@ CMLog::CMLog() : m_bEnabled(FALSE), m_szLogPath(), m_hMutex(nullptr) {
     CreateDirectoryW(folder, nullptr);
     PathAppendW(folder, L"log");
     CreateDirectoryW(folder, nullptr);
-    m_hMutex = CreateLogMutex();
     PathAppendW(folder, kLogFileName);
-    lstrcpynW(m_szLogPath, folder, MAX_PATH);
+    Open(folder);
+}
+
+CMLog::CMLog(const wchar_t* logPath) : m_bEnabled(TRUE), m_szLogPath(), m_hMutex(nullptr) {
+    Open(logPath);
+}
+
+void CMLog::Open(const wchar_t* logPath) {
+    m_hMutex = CreateLogMutex();
+    lstrcpynW(m_szLogPath, logPath, MAX_PATH);
 }
 
 CMLog::~CMLog() {

@@ -25,8 +25,15 @@ public:
     CMLog(const CMLog&) = delete;
     CMLog& operator=(const CMLog&) = delete;
 
+protected:
+    // A log switched on whatever the switch says, writing to logPath under the
+    // same cross-process mutex: for tests, which must not touch the machine's
+    // own log and its switch.
+    explicit CMLog(const wchar_t* logPath);
+
 private:
     CMLog();
+    void Open(const wchar_t* logPath);
     void WriteLine(const wchar_t* message) noexcept;
 
     BOOL m_bEnabled;

@@ -1,19 +1,198 @@
 #include "test_debug_log.h"
 
-#include <windows.h>
 #include <shlobj.h>
 
 #include "test_files.h"
+#include "test_platform.h"
+#include "win32/win_owners.h"
 
-DebugLogSwitchedOn::DebugLogSwitchedOn() : m_switch(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Quillmoor") {
-    m_switch.SetString(L"debug", L"1");
+namespace {
+
+const wchar_t kSwitchKey[] = L"SOFTWARE\\Quillmoor";
+const wchar_t kSwitchValue[] = L"debug";
+// Where a borrowing test notes what it changes, before it changes it: the
+// switch's old value and what it made. Below the tests' own key, which the
+// next run's clean-up knows as the tests'.
+const wchar_t kNoteKey[] = L"SOFTWARE\\WareseekTests\\debug-log";
+const DWORD kMadeLogFolder = 1;
+const DWORD kMadeOuterFolder = 2;
+
+// Whether a process had the product's log mutex when this program started,
+// before any module or log of its own could have made it: then the product is
+// running and logging here. A namesake of another kind, or one this account
+// may not open, exists just as well.
+bool ProductLogMutexExists() {
+    const UniqueHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\MLOGwareseek.log"));
+    return mutex || GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_INVALID_HANDLE;
+}
+const bool g_productLogMutexAtStart = ProductLogMutexExists();
+
+// Borrows nest within a process (a whole run, and each test in it): only the
+// outermost notes and puts back.
+int g_borrows = 0;
+bool g_madeTheFolders = false;
+
+UniqueRegKey OpenKey(const wchar_t* subKey, REGSAM access) {
+    UniqueRegKey key;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, access, key.Receive());
+    return key;
+}
+
+DWORD ReadNumber(HKEY key, const wchar_t* name) {
+    DWORD number = 0;
+    DWORD size = sizeof number;
+    return RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&number), &size) == ERROR_SUCCESS
+               ? number
+               : 0;
+}
+
+void WriteNumber(HKEY key, const wchar_t* name, DWORD number) {
+    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+}
+
+// A value's type and bytes; false when it is not there.
+bool ReadRaw(HKEY key, const wchar_t* name, DWORD& type, std::string& bytes) {
+    DWORD size = 0;
+    if (!key || RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+    bytes.assign(size, '\0');
+    return RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size) == ERROR_SUCCESS;
+}
+
+bool KeyIsEmpty(HKEY key) {
+    DWORD subKeys = 1;
+    DWORD values = 1;
+    return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr,
+                            nullptr, nullptr) == ERROR_SUCCESS &&
+           subKeys == 0 && values == 0;
+}
+
+bool NoteExists() {
+    return static_cast<bool>(OpenKey(kNoteKey, KEY_READ));
+}
+
+// Notes the switch as it is and which of the log's folders are missing.
+bool WriteNote(DWORD& madeFolders) {
+    UniqueRegKey note;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kNoteKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, note.Receive(),
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const UniqueRegKey switchKey = OpenKey(kSwitchKey, KEY_QUERY_VALUE);
+    DWORD type = 0;
+    std::string bytes;
+    if (ReadRaw(switchKey.Get(), kSwitchValue, type, bytes)) {
+        RegSetValueExW(note.Get(), L"switch", 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
+                       static_cast<DWORD>(bytes.size()));
+        WriteNumber(note.Get(), L"switchType", type);
+    }
+    WriteNumber(note.Get(), L"keyMade", switchKey ? 0 : 1);
+    const std::wstring logFolder = DebugLogOuterFolder() + L"\\log";
+    madeFolders = (FileExists(logFolder) ? 0 : kMadeLogFolder) | (FileExists(DebugLogOuterFolder()) ? 0 : kMadeOuterFolder);
+    WriteNumber(note.Get(), L"foldersMade", madeFolders);
+    return true;
+}
+
+// Puts back what the note says: the switch, the folders; the log there is the
+// tests' (none may exist when a test borrows it).
+bool PutBackAsNoted() {
+    const UniqueRegKey note = OpenKey(kNoteKey, KEY_READ);
+    if (!note) return false;
+    DeleteFileW(DebugLogPath().c_str());
+    DWORD type = 0;
+    std::string bytes;
+    const bool hadSwitch = ReadRaw(note.Get(), L"switch", type, bytes);
+    {
+        const UniqueRegKey switchKey = OpenKey(kSwitchKey, KEY_SET_VALUE | KEY_QUERY_VALUE);
+        if (hadSwitch) {
+            RegSetValueExW(switchKey.Get(), kSwitchValue, 0, ReadNumber(note.Get(), L"switchType"),
+                           reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+        } else if (switchKey) {
+            RegDeleteValueW(switchKey.Get(), kSwitchValue);
+        }
+        if (ReadNumber(note.Get(), L"keyMade") && switchKey && KeyIsEmpty(switchKey.Get())) {
+            RegDeleteKeyW(HKEY_LOCAL_MACHINE, kSwitchKey);
+        }
+    }
+    const DWORD made = ReadNumber(note.Get(), L"foldersMade");
+    if (made & kMadeLogFolder) RemoveDirectoryW((DebugLogOuterFolder() + L"\\log").c_str());
+    if (made & kMadeOuterFolder) RemoveDirectoryW(DebugLogOuterFolder().c_str());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kNoteKey);
+    return true;
+}
+
+void SetSwitchBytes(DWORD type, const void* data, DWORD size) {
+    UniqueRegKey key;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSwitchKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr);
+    if (data) {
+        RegSetValueExW(key.Get(), kSwitchValue, 0, type, static_cast<const BYTE*>(data), size);
+    } else {
+        RegDeleteValueW(key.Get(), kSwitchValue);
+    }
+}
+
+}  // namespace
+
+std::string WhyTheLogMutexIsNotOurs() {
+    if (!g_productLogMutexAtStart) return {};
+    return "the product's debug log is in use on this PC (its mutex Global\\MLOGwareseek.log exists): the tests of "
+           "the log are left out so that nothing of it changes";
+}
+
+std::string WhyTheDebugLogIsNotOurs() {
+    if (!RunningElevated()) {
+        return WARESEEK_NEEDS_ELEVATION "the log's switch is under HKLM, which only administrators may write";
+    }
+    if (const std::string why = WhyTheLogMutexIsNotOurs(); !why.empty()) return why;
+    if (FileExists(DebugLogPath()) && !NoteExists()) {
+        return "this PC has a debug log of its own (" + ToUtf8(DebugLogPath()) +
+               "): the tests of the log are left out so that it is kept as it is";
+    }
+    return {};
+}
+
+DebugLogSwitchedOn::DebugLogSwitchedOn() {
+    if (g_borrows == 0) {
+        if (!WhyTheDebugLogIsNotOurs().empty()) return;
+        PutBackAsNoted();  // what a killed run left, so the note holds the PC's own state
+        DWORD madeFolders = 0;
+        if (!WriteNote(madeFolders)) return;
+        g_madeTheFolders = madeFolders == (kMadeLogFolder | kMadeOuterFolder);
+    }
+    ++g_borrows;
+    m_borrowed = true;
+    m_madeTheFolders = g_madeTheFolders;
+    // Made now, so that a log this process set up before still finds them.
+    CreateFolders(DebugLogOuterFolder() + L"\\log");
+    SetSwitch(L"1");
     ClearDebugLog();
 }
 
-std::wstring DebugLogPath() {
+DebugLogSwitchedOn::~DebugLogSwitchedOn() {
+    if (!m_borrowed) return;
+    if (--g_borrows == 0) {
+        PutBackAsNoted();
+    } else {
+        SetSwitch(L"1");  // as the enclosing borrow had it
+    }
+}
+
+void DebugLogSwitchedOn::SetSwitch(const wchar_t* text) const {
+    if (!m_borrowed) return;
+    SetSwitchBytes(REG_SZ, text, text ? static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)) : 0);
+}
+
+void DebugLogSwitchedOn::SetSwitchNumber(DWORD number) const {
+    if (m_borrowed) SetSwitchBytes(REG_DWORD, &number, sizeof number);
+}
+
+std::wstring DebugLogOuterFolder() {
     wchar_t folder[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_COMMON_DOCUMENTS, nullptr, 0, folder);
-    return std::wstring(folder) + L"\\Quillmoor\\log\\wareseek.log";
+    return std::wstring(folder) + L"\\Quillmoor";
+}
+
+std::wstring DebugLogPath() {
+    return DebugLogOuterFolder() + L"\\log\\wareseek.log";
 }
 
 void ClearDebugLog() {
@@ -30,4 +209,8 @@ std::vector<std::wstring> DebugLogMessages() {
         messages.push_back(end - start > stamp ? text.substr(start + stamp, end - start - stamp) : std::wstring());
     }
     return messages;
+}
+
+std::wstring RestoreDebugLogLeftByAKilledRun() {
+    return PutBackAsNoted() ? L"the debug switch put back as it was, and the tests' log deleted" : L"";
 }

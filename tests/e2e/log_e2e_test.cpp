@@ -1,10 +1,12 @@
-// The debug log: the registry switch read at load, the file format, the size
-// limit, several processes writing at once. These tests own the shared log
-// file of the prefix and so run alone.
+// The debug log: the registry switch read at load and what the module logs,
+// in the machine's log, borrowed where it is the tests' to use; the file
+// format, the size limit and several processes writing at once, in a log file
+// of the test's own. The mutex is shared by the machine, so these run alone.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <algorithm>
+#include <optional>
 #include <cwchar>
 #include <regex>
 #include <set>
@@ -21,28 +23,9 @@
 
 namespace {
 
-const wchar_t kSwitchKey[] = L"SOFTWARE\\Quillmoor";
-
-void SetSwitch(const wchar_t* text) {
-    UniqueRegKey key;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSwitchKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Receive(), nullptr);
-    if (text) {
-        RegSetValueExW(key.Get(), L"debug", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                       static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
-    } else {
-        RegDeleteValueW(key.Get(), L"debug");
-    }
-}
-
-std::wstring QuillmoorFolder() {
-    wchar_t folder[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_COMMON_DOCUMENTS, nullptr, 0, folder);
-    return std::wstring(folder) + L"\\Quillmoor";
-}
-
 // The log's lines (without the byte-order mark), split at CR LF.
-std::vector<std::wstring> LogLines() {
-    const std::string bytes = ReadBytes(DebugLogPath());
+std::vector<std::wstring> LogLines(const std::wstring& path = DebugLogPath()) {
+    const std::string bytes = ReadBytes(path);
     if (bytes.size() < 2) return {};
     std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / sizeof(wchar_t));
     std::vector<std::wstring> lines;
@@ -70,33 +53,51 @@ size_t Count(const std::vector<std::wstring>& lines, const std::wstring& message
 class DebugLog : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!RunningElevated()) {
-            GTEST_SKIP() << WARESEEK_NEEDS_ELEVATION "the log's switch is under HKLM, its mutex a Global\\ object, "
-                                                     "its folder in the all-users documents";
-        }
-        SetSwitch(L"1");
-        DeleteFileW(DebugLogPath().c_str());
+        WARESEEK_SKIP_WITH(WhyTheDebugLogIsNotOurs());
+        m_log.emplace();
+        ASSERT_TRUE(m_log->Borrowed());
     }
     void RegisterOnce() {
         ASSERT_TRUE(m_module.Load());
         ObjectHolder object(m_module.NewRegisteredObject());
     }
+    std::optional<DebugLogSwitchedOn> m_log;  // put back after the module below unloads
     StagedModule m_module;
 };
 
+struct LogAtPath : CMLog {
+    explicit LogAtPath(const std::wstring& path) : CMLog(path.c_str()) {}
+};
+
+// The file format, the size limit and the mutex, in a log file of the test's
+// own: no switch and no machine's log are needed, so these run for a standard
+// user too (any account may create the Global\\ mutex). The mutex is the
+// product's: they skip while the product logs on this PC.
+class LogFile : public ::testing::Test {
+protected:
+    void SetUp() override { WARESEEK_SKIP_WITH(WhyTheLogMutexIsNotOurs()); }
+    // Set up on first use, so that a test can take the mutex's name first.
+    CMLog& Log() {
+        if (!m_log) m_log.emplace(Path());
+        return *m_log;
+    }
+    std::wstring Path() const { return m_folder.Sub(L"wareseek.log"); }
+    std::vector<std::wstring> Lines() const { return LogLines(Path()); }
+
+    TempFolder m_folder;
+    std::optional<LogAtPath> m_log;
+};
+
 TEST_F(DebugLog, SwitchOffOrNotTheTextOneWritesNothing) {
-    SetSwitch(nullptr);
+    m_log->SetSwitch(nullptr);
     RegisterOnce();
     m_module.Unload();
     for (const wchar_t* text : {L"01", L"10"}) {
-        SetSwitch(text);
+        m_log->SetSwitch(text);
         RegisterOnce();
         m_module.Unload();
     }
-    UniqueRegKey key;
-    RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSwitchKey, 0, KEY_SET_VALUE, key.Receive());
-    const DWORD one = 1;
-    RegSetValueExW(key.Get(), L"debug", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+    m_log->SetSwitchNumber(1);
     RegisterOnce();
     EXPECT_FALSE(FileExists(DebugLogPath()));
 }
@@ -115,11 +116,14 @@ TEST_F(DebugLog, FirstLineStartsAFileWithByteOrderMark) {
 // Loading runs under the loader lock, where the registry and the shell are off
 // limits: the host's first call sets the log up instead.
 TEST_F(DebugLog, SetUpWaitsForTheFirstQueryNotTheLoad) {
-    const std::wstring logFolder = QuillmoorFolder() + L"\\log";
+    if (!m_log->MadeTheFolders()) {
+        GTEST_SKIP() << "this PC has the log's folder " << ToUtf8(DebugLogOuterFolder()) << ": it is kept as it is";
+    }
+    const std::wstring logFolder = DebugLogOuterFolder() + L"\\log";
     ASSERT_TRUE(RemoveDirectoryW(logFolder.c_str()));
-    ASSERT_TRUE(RemoveDirectoryW(QuillmoorFolder().c_str()));
+    ASSERT_TRUE(RemoveDirectoryW(DebugLogOuterFolder().c_str()));
     ASSERT_TRUE(m_module.Load());
-    EXPECT_FALSE(FileExists(QuillmoorFolder())) << "loading the module creates nothing";
+    EXPECT_FALSE(FileExists(DebugLogOuterFolder())) << "loading the module creates nothing";
     IPCCheckPluginObject* created = nullptr;
     ASSERT_EQ(S_OK, m_module.Query(WARESEEK_PLUGIN_ID, &created));
     ObjectHolder object(created);
@@ -129,48 +133,50 @@ TEST_F(DebugLog, SetUpWaitsForTheFirstQueryNotTheLoad) {
     EXPECT_EQ(1u, LogLines().size());
 }
 
-TEST_F(DebugLog, FileIsRestartedOnlyBeyondTenMebibytes) {
+TEST_F(LogFile, FileIsRestartedOnlyBeyondTenMebibytes) {
     std::string full(10485760, 'a');
     full[0] = '\xFF';
     full[1] = '\xFE';
-    WriteBytes(DebugLogPath(), full);
-    CMLog& log = CMLog::GetInstance();
+    WriteBytes(Path(), full);
+    CMLog& log = Log();
     log.Log(L"appended");
-    std::string bytes = ReadBytes(DebugLogPath());
+    std::string bytes = ReadBytes(Path());
     EXPECT_GT(bytes.size(), full.size()) << "a file of exactly the limit is appended to";
     EXPECT_TRUE(bytes.compare(0, full.size(), full) == 0) << "the old content stays in front";
     log.Log(L"restarted");  // the file is now beyond the limit
-    std::vector<std::wstring> lines = LogLines();
+    std::vector<std::wstring> lines = Lines();
     ASSERT_EQ(1u, lines.size());
     EXPECT_EQ(L"restarted", MessageOf(lines[0]));
 
-    WriteBytes(DebugLogPath(), full + "a");
+    WriteBytes(Path(), full + "a");
     log.Log(L"first of a new file");
-    bytes = ReadBytes(DebugLogPath());
+    bytes = ReadBytes(Path());
     EXPECT_EQ("\xFF\xFE", bytes.substr(0, 2));
-    lines = LogLines();
+    lines = Lines();
     ASSERT_EQ(1u, lines.size());
     EXPECT_EQ(L"first of a new file", MessageOf(lines[0]));
 }
 
-TEST_F(DebugLog, LongMessagesAreCutToTheLineLimit) {
-    CMLog& log = CMLog::GetInstance();
+TEST_F(LogFile, LongMessagesAreCutToTheLineLimit) {
+    CMLog& log = Log();
     log.Log(L"%s", std::wstring(1001, L'm').c_str());
     log.Log(L"%s", std::wstring(1100, L'n').c_str());
-    const std::string bytes = ReadBytes(DebugLogPath());
+    const std::string bytes = ReadBytes(Path());
     const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
     ASSERT_EQ(2046u, text.size());
     EXPECT_EQ(L"\r\n", text.substr(1021, 2)) << "1,001 characters still end with CR LF";
     EXPECT_EQ(L'n', text.back()) << "longer messages lose their CR LF";
 }
 
-TEST_F(DebugLog, CallersLastErrorSurvives) {
+TEST_F(LogFile, CallersLastErrorSurvives) {
+    CMLog& log = Log();
     SetLastError(4321);
-    CMLog::GetInstance().Log(L"keeps the error");
+    log.Log(L"keeps the error");
     EXPECT_EQ(4321u, GetLastError());
 }
 
-TEST_F(DebugLog, HeldMutexDropsLinesInsteadOfBlocking) {
+TEST_F(LogFile, HeldMutexDropsLinesInsteadOfBlocking) {
+    Log();  // the mutex exists from here on
     HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::thread holder([&] {
@@ -182,12 +188,12 @@ TEST_F(DebugLog, HeldMutexDropsLinesInsteadOfBlocking) {
         CloseHandle(mutex);
     });
     WaitForSingleObject(held, INFINITE);
-    CMLog::GetInstance().Log(L"dropped while another holds the log");
-    CMLog::GetInstance().Log(L"dropped too");
+    Log().Log(L"dropped while another holds the log");
+    Log().Log(L"dropped too");
     SetEvent(release);
     holder.join();
-    CMLog::GetInstance().Log(L"written once the log is free");
-    const std::vector<std::wstring> lines = LogLines();
+    Log().Log(L"written once the log is free");
+    const std::vector<std::wstring> lines = Lines();
     ASSERT_EQ(1u, lines.size());
     EXPECT_EQ(L"written once the log is free", MessageOf(lines[0]));
     CloseHandle(held);
@@ -197,38 +203,39 @@ TEST_F(DebugLog, HeldMutexDropsLinesInsteadOfBlocking) {
 // A thread that ends holding the mutex abandons it. The next wait takes it
 // over and must give it back: kept, it would silence every other thread and
 // process for good.
-TEST_F(DebugLog, AbandonedMutexIsTakenOverAndGivenBack) {
-    CMLog& log = CMLog::GetInstance();
+TEST_F(LogFile, AbandonedMutexIsTakenOverAndGivenBack) {
+    CMLog& log = Log();
     std::thread([] {
         UniqueHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\MLOGwareseek.log"));
         WaitForSingleObject(mutex.Get(), INFINITE);
     }).join();
     log.Log(L"written after the holder ended");
     std::thread([&log] { log.Log(L"written by another thread"); }).join();
-    const std::vector<std::wstring> lines = LogLines();
+    const std::vector<std::wstring> lines = Lines();
     ASSERT_EQ(2u, lines.size());
     EXPECT_EQ(L"written by another thread", MessageOf(lines[1]));
 }
 
-// Runs log_writer processes w0, w1... at once, each logging `lines` lines.
-void RunWriters(int writers, int lines) {
+// Runs log_writer processes w0, w1... at once, each logging `lines` lines
+// into the log file at path.
+void RunWriters(int writers, int lines, const std::wstring& path) {
     std::vector<std::thread> threads;
     for (int i = 0; i < writers; ++i) {
-        threads.emplace_back([i, lines] {
+        threads.emplace_back([i, lines, &path] {
             RunToEnd(L"\"" + ProgramFolder() + L"\\wareseek_log_writer.exe\" w" + std::to_wstring(i) + L" " +
-                     std::to_wstring(lines));
+                     std::to_wstring(lines) + L" \"" + path + L"\"");
         });
     }
     for (std::thread& thread : threads) thread.join();
 }
 
 // The log holds each writer's every line once, whole, after the byte-order mark.
-void ExpectEveryWriterLineOnce(int writers, int lines) {
-    EXPECT_EQ("\xFF\xFE", ReadBytes(DebugLogPath()).substr(0, 2));
+void ExpectEveryWriterLineOnce(int writers, int lines, const std::wstring& path) {
+    EXPECT_EQ("\xFF\xFE", ReadBytes(path).substr(0, 2));
     static const std::wregex whole(
         L"\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}\twriter w\\d line \\d+ of a message long enough to be "
         L"written in several pieces by a careless logger");
-    const std::vector<std::wstring> logged = LogLines();
+    const std::vector<std::wstring> logged = LogLines(path);
     std::set<std::wstring> messages;
     size_t broken = 0;
     std::wstring firstBroken;
@@ -241,9 +248,9 @@ void ExpectEveryWriterLineOnce(int writers, int lines) {
     EXPECT_EQ(static_cast<size_t>(writers * lines), messages.size()) << "each line once";
 }
 
-TEST_F(DebugLog, ConcurrentProcessesWriteWholeLines) {
-    RunWriters(4, 300);
-    ExpectEveryWriterLineOnce(4, 300);
+TEST_F(LogFile, ConcurrentProcessesWriteWholeLines) {
+    RunWriters(4, 300, Path());
+    ExpectEveryWriterLineOnce(4, 300, Path());
 }
 
 // Eight writers cross the size limit while they write: the file restarts once,
@@ -254,7 +261,7 @@ TEST_F(DebugLog, ConcurrentProcessesWriteWholeLines) {
 // beyond it. On Windows a scanner that holds the deleted file keeps its name
 // taken (delete pending) a while, and lines written meanwhile are lost too:
 // there the loss is only bounded below, and kept lines need only keep order.
-TEST_F(DebugLog, ConcurrentProcessesAcrossTheRestartLoseOnlyTheDeletedFile) {
+TEST_F(LogFile, ConcurrentProcessesAcrossTheRestartLoseOnlyTheDeletedFile) {
     const int writers = 8;
     const int lines = 2000;
     const size_t limit = 10485760;
@@ -262,10 +269,10 @@ TEST_F(DebugLog, ConcurrentProcessesAcrossTheRestartLoseOnlyTheDeletedFile) {
     std::string old(prefill, 'a');
     old[0] = '\xFF';
     old[1] = '\xFE';
-    WriteBytes(DebugLogPath(), old);
-    RunWriters(writers, lines);
+    WriteBytes(Path(), old);
+    RunWriters(writers, lines, Path());
 
-    const std::string bytes = ReadBytes(DebugLogPath());
+    const std::string bytes = ReadBytes(Path());
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ("\xFF\xFE", bytes.substr(0, 2));
     EXPECT_LT(bytes.size(), limit) << "restarted once, not appended to the old file";
@@ -274,7 +281,7 @@ TEST_F(DebugLog, ConcurrentProcessesAcrossTheRestartLoseOnlyTheDeletedFile) {
     std::vector<std::vector<int>> kept(writers);
     size_t broken = 0;
     std::wstring firstBroken;
-    for (const std::wstring& line : LogLines()) {
+    for (const std::wstring& line : Lines()) {
         std::wsmatch parts;
         if (std::regex_match(line, parts, whole)) {
             kept[std::stoi(parts[1].str())].push_back(std::stoi(parts[2].str()));
@@ -316,11 +323,11 @@ TEST_F(DebugLog, ConcurrentProcessesAcrossTheRestartLoseOnlyTheDeletedFile) {
 // A process that may not create global objects gets no mutex. Here the name is
 // taken by an event, so no writer gets one; this runs as its own test program
 // run, in which nothing has created the mutex before.
-TEST_F(DebugLog, ProcessesWithoutTheMutexStillWriteWholeLines) {
+TEST_F(LogFile, ProcessesWithoutTheMutexStillWriteWholeLines) {
     UniqueHandle squatter(CreateEventW(nullptr, TRUE, FALSE, L"Global\\MLOGwareseek.log"));
     ASSERT_TRUE(squatter && GetLastError() != ERROR_ALREADY_EXISTS) << "the mutex name must be free";
-    RunWriters(4, 300);
-    ExpectEveryWriterLineOnce(4, 300);
+    RunWriters(4, 300, Path());
+    ExpectEveryWriterLineOnce(4, 300, Path());
 }
 
 TEST_F(DebugLog, ProbesLogTheirStepsAndProcessesAreListedOncePerPass) {
@@ -517,9 +524,7 @@ TEST_F(DebugLog, ACatalogueThatCannotBeSavedIsLoggedWithTheReason) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    // The in-process log reads its switch once, on first use.
-    SetSwitch(L"1");
-    const int result = RUN_ALL_TESTS();
-    SetSwitch(nullptr);
-    return result;
+    // The in-process log reads its switch once, on first use: on for the run.
+    const DebugLogSwitchedOn run;
+    return RUN_ALL_TESTS();
 }

@@ -213,14 +213,17 @@ struct ViewCase {
     std::wstring found64;
 };
 
-void ExpectFoundInEitherView(const std::vector<ViewCase>& cases) {
-    const TestRegistryKey key32(HKEY_LOCAL_MACHINE, UniqueTestKeyPath(L"expand"), RegistryView::Bits32);
-    const TestRegistryKey key64(HKEY_LOCAL_MACHINE, UniqueTestKeyPath(L"expand"), RegistryView::Bits64);
+// Each case under root (HKEY_CURRENT_USER, whose software keys both views
+// share, or HKEY_LOCAL_MACHINE, where they differ), read as either view.
+void ExpectFoundInEitherView(HKEY root, const std::vector<ViewCase>& cases) {
+    const wchar_t* rootNumber = root == HKEY_LOCAL_MACHINE ? L"80000002" : L"80000001";
+    const TestRegistryKey key32(root, UniqueTestKeyPath(L"expand"), RegistryView::Bits32);
+    const TestRegistryKey key64(root, UniqueTestKeyPath(L"expand"), RegistryView::Bits64);
     for (const ViewCase& c : cases) {
         for (const bool view64 : {false, true}) {
             const TestRegistryKey& key = view64 ? key64 : key32;
             key.SetString(L"Path", c.text, c.type);
-            const std::vector<std::wstring> params = {L"80000002", key.SubKey(), L"Path", L"app.exe", L"0",
+            const std::vector<std::wstring> params = {rootNumber, key.SubKey(), L"Path", L"app.exe", L"0",
                                                       view64 ? L"1" : L"0", L"", L"", L"", L""};
             int32_t type = 0;
             std::wstring found;
@@ -232,8 +235,49 @@ void ExpectFoundInEitherView(const std::vector<ViewCase>& cases) {
 
 // A REG_EXPAND_SZ text is expanded as the program that wrote it reads it, a
 // REG_SZ is taken as written, and an expansion too long for a path names
-// nothing.
-TEST(ExpandableValues, AreExpandedAsTheirWriterReadsThem) {
+// nothing. The cases a standard user can set up: values under HKCU, files in
+// the user's own folders.
+class ExpandableValues : public ::testing::Test {
+protected:
+    ExpandableValues() {
+        for (const std::wstring& file : {m_named + L"\\app.exe", m_huge + L"\\app.exe", m_longest}) WriteBytes(file, "x");
+        SetEnvironmentVariableW(L"WSK_NAME", L"elsewhere");
+        SetEnvironmentVariableW(L"WSK_HUGE", std::wstring(250, L'x').c_str());
+        SetEnvironmentVariableW(L"WSK_LONGEST", m_longest.c_str());
+    }
+    ~ExpandableValues() override {
+        for (const wchar_t* name : {L"WSK_NAME", L"WSK_HUGE", L"WSK_LONGEST"}) SetEnvironmentVariableW(name, nullptr);
+    }
+    std::vector<ViewCase> UserCases() const {
+        const std::wstring cmd = ExpandedHere(L"%SystemRoot%\\System32\\cmd.exe");
+        const std::wstring gone;
+        return {
+            {REG_EXPAND_SZ, L"%SystemRoot%\\System32\\cmd.exe", cmd, cmd},
+            {REG_SZ, m_named, m_named + L"\\app.exe", m_named + L"\\app.exe"},
+            {REG_EXPAND_SZ, m_named, gone, gone},
+            {REG_EXPAND_SZ, m_huge, gone, gone},
+            {REG_EXPAND_SZ, L"%WSK_LONGEST%", m_longest, m_longest},  // 259 characters
+            {REG_EXPAND_SZ, L"%WSK_LONGEST%x", gone, gone},
+        };
+    }
+
+    // Folders named literally by a reference, and a path as long as can be.
+    const TempFolder m_literal;
+    const std::wstring m_named = m_literal.Sub(L"%WSK_NAME%");
+    const std::wstring m_huge = m_literal.Sub(L"%WSK_HUGE%");
+    const std::wstring m_longest = m_literal.Sub(std::wstring(MAX_PATH - 6 - m_literal.Path().size(), L'f') + L".exe");
+};
+
+TEST_F(ExpandableValues, AreExpandedAsTheirWriterReadsThem) {
+    ExpectFoundInEitherView(HKEY_CURRENT_USER, UserCases());
+}
+
+// The same under HKLM, and %ProgramFiles%, which a 64-bit writer reads as the
+// 64-bit Program Files: folders there only administrators may make.
+TEST_F(ExpandableValues, AreExpandedAlikeUnderHklmAndInProgramFiles) {
+    if (!RunningElevated()) {
+        GTEST_SKIP() << WARESEEK_NEEDS_ELEVATION "writes keys under HKLM and folders in Program Files";
+    }
     const bool wow64 = RunningUnderWow64();
     // Folders that only a 64-bit, or only a 32-bit, program's %ProgramFiles%
     // names (the same on 32-bit Windows).
@@ -241,37 +285,24 @@ TEST(ExpandableValues, AreExpandedAsTheirWriterReadsThem) {
     const TempFolder in32(ExpandedHere(L"%ProgramFiles%"));
     const std::wstring app64 = in64.Sub(L"app.exe");
     const std::wstring app32 = in32.Sub(L"app.exe");
-    // Folders named literally by a reference, and a path as long as can be.
-    const TempFolder literal;
-    const std::wstring named = literal.Sub(L"%WSK_NAME%");
-    const std::wstring huge = literal.Sub(L"%WSK_HUGE%");
-    const std::wstring longest = literal.Sub(std::wstring(MAX_PATH - 6 - literal.Path().size(), L'f') + L".exe");
-    for (const std::wstring& file : {app64, app32, named + L"\\app.exe", huge + L"\\app.exe", longest}) {
-        WriteBytes(file, "x");
-    }
-    SetEnvironmentVariableW(L"WSK_NAME", L"elsewhere");
-    SetEnvironmentVariableW(L"WSK_HUGE", std::wstring(250, L'x').c_str());
-    SetEnvironmentVariableW(L"WSK_LONGEST", longest.c_str());
-    const std::wstring cmd = ExpandedHere(L"%SystemRoot%\\System32\\cmd.exe");
+    for (const std::wstring& file : {app64, app32}) WriteBytes(file, "x");
     const std::wstring gone;
-    ExpectFoundInEitherView({
+    std::vector<ViewCase> cases = UserCases();
+    cases.insert(cases.end(), {
         {REG_EXPAND_SZ, L"%ProgramFiles%" + in64.Path().substr(in64.Path().rfind(L'\\')), wow64 ? gone : app64, app64},
         {REG_EXPAND_SZ, L"%ProgramFiles%" + in32.Path().substr(in32.Path().rfind(L'\\')), app32, wow64 ? gone : app32},
         {REG_SZ, L"%ProgramFiles%" + in32.Path().substr(in32.Path().rfind(L'\\')), gone, gone},
-        {REG_EXPAND_SZ, L"%SystemRoot%\\System32\\cmd.exe", cmd, cmd},
-        {REG_SZ, named, named + L"\\app.exe", named + L"\\app.exe"},
-        {REG_EXPAND_SZ, named, gone, gone},
-        {REG_EXPAND_SZ, huge, gone, gone},
-        {REG_EXPAND_SZ, L"%WSK_LONGEST%", longest, longest},  // 259 characters
-        {REG_EXPAND_SZ, L"%WSK_LONGEST%x", gone, gone},
     });
-    for (const wchar_t* name : {L"WSK_NAME", L"WSK_HUGE", L"WSK_LONGEST"}) SetEnvironmentVariableW(name, nullptr);
+    ExpectFoundInEitherView(HKEY_LOCAL_MACHINE, cases);
 }
 
 // Under WOW64 this process sees SysWOW64 as System32; a value of the 64-bit
 // view names the 64-bit System32, which it reaches through Sysnative.
-TEST(ExpandableValues, SystemFolderOfThe64BitViewIsThe64BitOne) {
+TEST(SystemFolder, OfThe64BitViewIsThe64BitOne) {
     if (!RunningUnderWow64()) GTEST_SKIP() << "32-bit Windows has one system folder: no redirection to look past";
+    if (!RunningElevated()) {
+        GTEST_SKIP() << WARESEEK_NEEDS_ELEVATION "makes a folder in the 64-bit system folder";
+    }
     wchar_t windows[MAX_PATH] = {};
     wchar_t system[MAX_PATH] = {};
     GetWindowsDirectoryW(windows, MAX_PATH);
@@ -282,7 +313,7 @@ TEST(ExpandableValues, SystemFolderOfThe64BitViewIsThe64BitOne) {
     const std::wstring inSystem = system + name;
     ASSERT_FALSE(FileExists(inSystem)) << "only the 64-bit system folder holds it";
     const std::wstring app = inSystem + L"\\app.exe";
-    ExpectFoundInEitherView({
+    ExpectFoundInEitherView(HKEY_LOCAL_MACHINE, {
         {REG_SZ, app, L"", app},
         {REG_SZ, inSystem + L"\\uninst.exe", L"", app},
         {REG_EXPAND_SZ, L"%SystemRoot%\\System32" + name, L"", ExpandedHere(L"%SystemRoot%\\System32") + name + L"\\app.exe"},
@@ -374,12 +405,11 @@ TEST_F(ProcessProbe, NamesakeWhosePathCanBeReadIsReported) {
     EXPECT_EQ(0, _wcsicmp(earlierPath.c_str(), m_found.c_str())) << ToUtf8(m_found);
 }
 
-// services.exe always runs; on 64-bit Windows it is a 64-bit process, whose
-// module list a 32-bit process cannot read.
+// services.exe always runs, for SYSTEM, in session 0; on 64-bit Windows it is
+// a 64-bit process, whose module list a 32-bit process cannot read. Without
+// administrator rights it cannot even be opened: the path comes from the
+// system's process list, which needs no handle. So this holds unelevated too.
 TEST_F(ProcessProbe, FindsSystemProcessesOfEitherBitness) {
-    if (!RunningElevated()) {
-        GTEST_SKIP() << WARESEEK_NEEDS_ELEVATION "the path of services.exe is given only to administrators";
-    }
     EXPECT_EQ(1, Probe(L"services.exe"));
     EXPECT_EQ(0, m_type);
     const std::wstring tail = L"\\system32\\services.exe";

@@ -8,6 +8,7 @@
 #include "detection/process_list.h"
 #include "detection/process_namesakes.h"
 #include "test_files.h"
+#include "test_platform.h"
 #include "test_process.h"
 
 namespace {
@@ -79,6 +80,22 @@ TEST_F(ListedSleeper, ProcessListGivesThePathWithoutAHandle) {
     }
     ASSERT_EQ(0, status);
     EXPECT_TRUE(SamePath(m_path, ListedImagePath(m_sleeper.Id()))) << ToUtf8(ntPath);
+}
+
+// Services run in session 0 and each signed-in user's programs in a session of
+// their own: a host without administrator rights lists the others' processes
+// too, with the paths the handle-less query gives.
+TEST(OtherSessions, AreListedWithTheirPaths) {
+    std::vector<ListedProcess> processes;
+    ASSERT_TRUE(ListRunningProcesses(processes));
+    std::vector<uint32_t> others;
+    for (const ListedProcess& process : processes) {
+        if (process.id != 0 && !InOwnSession(process.id)) others.push_back(process.id);
+    }
+    if (others.empty() && RunningUnderWine()) GTEST_SKIP() << "Wine runs every process in one session";
+    ASSERT_FALSE(others.empty()) << "no process of another session listed (services run in session 0)";
+    EXPECT_TRUE(std::any_of(others.begin(), others.end(), [](uint32_t id) { return !MainExecutablePath(id).empty(); }))
+        << "none with its path";
 }
 
 TEST(DevicePaths, TakeTheDriveLetterThatMapsTheDevice) {
