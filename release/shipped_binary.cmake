@@ -1,6 +1,9 @@
 # What every shipped binary gets: a version resource made from the project's
-# one version number, and a stripped file in the stage with the unstripped
-# link output kept in build/unstripped/ for debugging.
+# one version number, the application manifest when it is a program, and a
+# stripped file in the stage with the unstripped link output kept in
+# build/unstripped/ for debugging.
+
+include(${PROJECT_SOURCE_DIR}/cmake/program_manifest.cmake)
 
 # The four-part form Windows shows, and the comma form VERSIONINFO wants.
 set(WARESEEK_FILE_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
@@ -23,6 +26,7 @@ function(wareseek_ship target description)
   if(type STREQUAL "EXECUTABLE")
     set(ship_file_type VFT_APP)
     set(ship_file_name "${output_name}.exe")
+    wareseek_program_manifest(${target})
   else()
     set(ship_file_type VFT_DLL)
     set(ship_file_name "${output_name}.dll")

@@ -10,22 +10,8 @@ the file is no PE image."""
 import struct
 import sys
 
-
-def sections(image, pe):
-    count = struct.unpack_from("<H", image, pe + 6)[0]
-    optional_size = struct.unpack_from("<H", image, pe + 20)[0]
-    table = pe + 24 + optional_size
-    for index in range(count):
-        entry = table + 40 * index
-        virtual_size, virtual_address, raw_size, raw_offset = struct.unpack_from("<IIII", image, entry + 8)
-        yield virtual_address, max(virtual_size, raw_size), raw_offset
-
-
-def file_offset(image, pe, rva):
-    for address, size, raw in sections(image, pe):
-        if address <= rva < address + size:
-            return raw + rva - address
-    raise ValueError("address 0x%x lies in no section" % rva)
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+from pe_image import EXPORT_DIRECTORY, PeImage  # noqa: E402
 
 
 def c_string(image, offset):
@@ -33,21 +19,14 @@ def c_string(image, offset):
 
 
 def export_names(image):
-    if image[:2] != b"MZ":
-        raise ValueError("no MZ header")
-    pe = struct.unpack_from("<I", image, 0x3C)[0]
-    if image[pe:pe + 4] != b"PE\0\0":
-        raise ValueError("no PE signature")
-    optional = pe + 24
-    magic = struct.unpack_from("<H", image, optional)[0]
-    directories = optional + (96 if magic == 0x10B else 112)
-    export_rva, export_size = struct.unpack_from("<II", image, directories)
+    pe = PeImage(image)
+    export_rva, export_size = pe.directory(EXPORT_DIRECTORY)
     if export_size == 0:
         return []
-    directory = file_offset(image, pe, export_rva)
+    directory = pe.offset(export_rva)
     name_count, _, names_rva = struct.unpack_from("<III", image, directory + 24)
-    names = file_offset(image, pe, names_rva)
-    return [c_string(image, file_offset(image, pe, struct.unpack_from("<I", image, names + 4 * i)[0]))
+    names = pe.offset(names_rva)
+    return [c_string(image, pe.offset(struct.unpack_from("<I", image, names + 4 * i)[0]))
             for i in range(name_count)]
 
 

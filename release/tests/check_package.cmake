@@ -1,11 +1,14 @@
 # Makes the release zip with the packaging script, unpacks it and checks it:
 # the exact file list in order, every SHA256SUMS line, binaries without a
-# symbol table or debug sections, and the unpacked host answering a QUERY
-# with the unpacked module in both Wine prefixes.
+# symbol table or debug sections, every program with the application
+# manifest, and the unpacked host answering a QUERY with the unpacked module
+# in both Wine prefixes.
 #   the variables of make_package.cmake, and
 #   FILE_VERSION   the four-part version the build gives the binaries
 #   OBJDUMP        i686-w64-mingw32-objdump
 #   EMULATOR       the Wine launcher (scripts/in-wine)
+#   PYTHON3        the command that runs python3 (a list)
+#   PE_MANIFEST    tests/pe_manifest.py
 cmake_minimum_required(VERSION 3.20)
 
 # Packs from a private copy of the stage whose data files a run has changed:
@@ -81,6 +84,13 @@ foreach(binary wareseek.dll zqdownload.dll wareseek-host.exe)
     string(APPEND failures "${binary} is not stripped\n")
   endif()
 endforeach()
+
+# Every program in the archive carries the application manifest.
+execute_process(COMMAND ${PYTHON3} "${PE_MANIFEST}" --zip "${package_output}"
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT rc EQUAL 0)
+  string(APPEND failures "application manifests (${rc}):\n${out}")
+endif()
 
 # The unpacked host loads the module beside it: its first line names that
 # module and the build's version, then the sample catalogue is answered.
