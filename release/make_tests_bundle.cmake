@@ -30,6 +30,8 @@ if(NOT EXISTS "${TESTS_BIN}/signed-catalogues/catalogue.xml.sig")
   message(FATAL_ERROR "tests bundle: ${TESTS_BIN}/signed-catalogues is missing (run scripts/build first)")
 endif()
 file(COPY "${TESTS_BIN}/signed-catalogues" DESTINATION "${top}/tests-bin")
+# The certificates the chain check reads; never their keys.
+file(COPY "${TESTS_BIN}/tls-certificates" DESTINATION "${top}/tests-bin" FILES_MATCHING PATTERN "*.der")
 foreach(staged wareseek.dll zqdownload.dll wareseek-host.exe)
   if(NOT EXISTS "${STAGE_DIR}/${staged}")
     message(FATAL_ERROR "tests bundle: ${STAGE_DIR}/${staged} is missing (run scripts/build first)")

@@ -4,6 +4,7 @@
 
 #include "test_files.h"
 #include "test_platform.h"
+#include "test_registry.h"
 #include "win32/win_owners.h"
 
 namespace {
@@ -58,14 +59,6 @@ bool ReadRaw(HKEY key, const wchar_t* name, DWORD& type, std::string& bytes) {
     return RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size) == ERROR_SUCCESS;
 }
 
-bool KeyIsEmpty(HKEY key) {
-    DWORD subKeys = 1;
-    DWORD values = 1;
-    return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr,
-                            nullptr, nullptr) == ERROR_SUCCESS &&
-           subKeys == 0 && values == 0;
-}
-
 bool NoteExists() {
     return static_cast<bool>(OpenKey(kNoteKey, KEY_READ));
 }
@@ -109,7 +102,7 @@ bool PutBackAsNoted() {
         } else if (switchKey) {
             RegDeleteValueW(switchKey.Get(), kSwitchValue);
         }
-        if (ReadNumber(note.Get(), L"keyMade") && switchKey && KeyIsEmpty(switchKey.Get())) {
+        if (ReadNumber(note.Get(), L"keyMade") && switchKey && RegistryKeyIsEmpty(switchKey.Get())) {
             RegDeleteKeyW(HKEY_LOCAL_MACHINE, kSwitchKey);
         }
     }

@@ -53,3 +53,11 @@ bool RunningUnderWow64() {
     IsWow64Process(GetCurrentProcess(), &wow64);
     return wow64 != FALSE;
 }
+
+bool RegistryKeyIsEmpty(HKEY key) {
+    DWORD subKeys = 1;
+    DWORD values = 1;
+    return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr,
+                            nullptr, nullptr) == ERROR_SUCCESS &&
+           subKeys == 0 && values == 0;
+}

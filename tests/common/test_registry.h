@@ -28,3 +28,5 @@ private:
 // A unique key path below SOFTWARE\WareseekTests for one test.
 std::wstring UniqueTestKeyPath(const wchar_t* purpose);
 bool RunningUnderWow64();
+// True when an open key holds no subkey and no value.
+bool RegistryKeyIsEmpty(HKEY key);

@@ -1,23 +1,22 @@
 #!/usr/bin/env python3
-"""Runs a command while four HTTPS test servers listen on 127.0.0.1.
+"""Runs a command while five HTTPS test servers listen on 127.0.0.1.
 
-    with_tls_servers.py [--lifetime SECONDS] -- COMMAND [ARG...]
+    with_tls_servers.py --certificates DIR [--lifetime SECONDS] -- COMMAND [ARG...]
 
-The certificates are made for this run only, with the openssl command, in a
-temporary folder deleted at the end: a test certificate authority, and one
-certificate per server:
+DIR holds the certificates of make_tls_certificates.py; each server NAME
+serves DIR/NAME.pem with the key DIR/NAME.key:
 
-    GOOD          issued by the authority for localhost and 127.0.0.1
-    SELF_SIGNED   issued by itself, for the same names
-    OTHER_HOST    issued by the authority for other-host.example
-    EXPIRED       issued by the authority for the same names as GOOD, valid
-                  only in January 2020
+    GOOD            issued by the test authority for localhost and 127.0.0.1
+    SELF_SIGNED     issued by itself, for the same names
+    OTHER_HOST      issued by the authority for other-host.example
+    EXPIRED         issued by the authority for the same names as GOOD, valid
+                    only in January 2020
+    NOT_FOR_SERVER  issued by the authority for the same names, for client
+                    authentication only
 
 The command sees, in its environment, for each NAME above:
 
     WARESEEK_TLS_NAME_PORT     the server's port on 127.0.0.1
-    WARESEEK_TLS_NAME_CERT     its certificate, DER in base64
-    WARESEEK_TLS_AUTHORITY     the authority's certificate, DER in base64
 
 Every server answers GET /catalogue.xml with the body CATALOGUE below and
 GET /redirect?to=URL with a 302 to URL; anything else gets 404. The servers
@@ -27,68 +26,17 @@ exit code is the command's, or 124 when it was ended for time.
 """
 
 import argparse
-import base64
 import http.server
 import os
 import ssl
 import subprocess
 import sys
-import tempfile
 import threading
 import urllib.parse
 
 CATALOGUE = b'<Products><Product name="served over TLS"/></Products>'
 ADDRESS = "127.0.0.1"
-# Both names a test could use. Windows documents only that the SSL chain
-# policy compares the server name it is given with the certificate's names
-# (HTTPSPolicyCallbackData, CERT_E_CN_NO_MATCH), not whether an IP-address
-# entry counts; Wine 8's policy compares DNS entries only, so the tests ask for
-# https://localhost:PORT/, which reaches 127.0.0.1 there.
-OWN_NAMES = "DNS:localhost,IP:127.0.0.1"
-SERVER_EXTENSIONS = ("basicConstraints = critical,CA:false\n"
-                     "keyUsage = critical,digitalSignature,keyEncipherment\n"
-                     "extendedKeyUsage = serverAuth\n")
-
-
-def openssl(folder, *args):
-    result = subprocess.run(["openssl", *args], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    if result.returncode != 0:
-        sys.exit("with_tls_servers: openssl %s failed:\n%s" % (args[0], result.stderr.decode(errors="replace")))
-
-
-def make_certificates(folder):
-    """Writes NAME.pem and NAME.key for each server; returns the authority's
-    certificate as DER."""
-    # "openssl ca" is the one command of OpenSSL 3.0 that sets a past start date.
-    with open(os.path.join(folder, "ca.cnf"), "w") as config:
-        config.write("[ca]\ndefault_ca = test_ca\n"
-                     "[test_ca]\ndatabase = index.txt\nnew_certs_dir = .\nserial = serial\n"
-                     "default_md = sha256\npolicy = any\ncopy_extensions = copy\nunique_subject = no\n"
-                     "[any]\ncommonName = supplied\n"
-                     "[server]\n" + SERVER_EXTENSIONS)
-    open(os.path.join(folder, "index.txt"), "w").close()
-    with open(os.path.join(folder, "serial"), "w") as serial:
-        serial.write("1000\n")
-
-    openssl(folder, "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "ca.key", "-out", "ca.pem",
-            "-days", "2", "-subj", "/CN=Wareseek test authority",
-            "-addext", "basicConstraints=critical,CA:true", "-addext", "keyUsage=critical,keyCertSign,cRLSign")
-    openssl(folder, "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "SELF_SIGNED.key",
-            "-out", "SELF_SIGNED.pem", "-days", "2", "-subj", "/CN=localhost", "-addext", "subjectAltName=" + OWN_NAMES)
-    issued = {"GOOD": ("localhost", OWN_NAMES, ["-days", "2"]),
-              "OTHER_HOST": ("other-host.example", "DNS:other-host.example", ["-days", "2"]),
-              "EXPIRED": ("localhost", OWN_NAMES, ["-startdate", "20200101000000Z", "-enddate", "20200201000000Z"])}
-    for name, (common_name, alt_names, validity) in issued.items():
-        openssl(folder, "req", "-new", "-newkey", "rsa:2048", "-nodes", "-keyout", name + ".key", "-out", name + ".csr",
-                "-subj", "/CN=" + common_name, "-addext", "subjectAltName=" + alt_names)
-        openssl(folder, "ca", "-batch", "-config", "ca.cnf", "-extensions", "server", "-cert", "ca.pem",
-                "-keyfile", "ca.key", "-in", name + ".csr", "-out", name + ".pem", "-notext", *validity)
-    return der_of(os.path.join(folder, "ca.pem"))
-
-
-def der_of(pem_file):
-    with open(pem_file) as pem:
-        return ssl.PEM_cert_to_DER_cert(pem.read())
+SERVERS = ("GOOD", "SELF_SIGNED", "OTHER_HOST", "EXPIRED", "NOT_FOR_SERVER")
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -132,7 +80,9 @@ class TlsServer(http.server.ThreadingHTTPServer):
 
 
 def main():
-    parser = argparse.ArgumentParser(usage="%(prog)s [--lifetime SECONDS] -- COMMAND [ARG...]")
+    parser = argparse.ArgumentParser(
+        usage="%(prog)s --certificates DIR [--lifetime SECONDS] -- COMMAND [ARG...]")
+    parser.add_argument("--certificates", required=True)
     parser.add_argument("--lifetime", type=float, default=600)
     parser.add_argument("command", nargs=argparse.REMAINDER)
     options = parser.parse_args()
@@ -140,25 +90,23 @@ def main():
     if not command:
         parser.error("no command given")
 
-    with tempfile.TemporaryDirectory(prefix="wareseek-tls-") as folder:
-        environment = dict(os.environ, WARESEEK_TLS_AUTHORITY=base64.b64encode(make_certificates(folder)).decode())
-        servers = []
-        for name in ("GOOD", "SELF_SIGNED", "OTHER_HOST", "EXPIRED"):
-            pem = os.path.join(folder, name + ".pem")
-            server = TlsServer(pem, os.path.join(folder, name + ".key"))
-            environment["WARESEEK_TLS_%s_PORT" % name] = str(server.server_address[1])
-            environment["WARESEEK_TLS_%s_CERT" % name] = base64.b64encode(der_of(pem)).decode()
-            threading.Thread(target=server.serve_forever, daemon=True).start()
-            servers.append(server)
-        try:
-            return subprocess.run(command, env=environment, timeout=options.lifetime).returncode
-        except subprocess.TimeoutExpired:
-            print("with_tls_servers: ended the command after %g s" % options.lifetime, file=sys.stderr)
-            return 124
-        finally:
-            for server in servers:
-                server.shutdown()
-                server.server_close()
+    environment = dict(os.environ)
+    servers = []
+    for name in SERVERS:
+        certificate = os.path.join(options.certificates, name)
+        server = TlsServer(certificate + ".pem", certificate + ".key")
+        environment["WARESEEK_TLS_%s_PORT" % name] = str(server.server_address[1])
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        servers.append(server)
+    try:
+        return subprocess.run(command, env=environment, timeout=options.lifetime).returncode
+    except subprocess.TimeoutExpired:
+        print("with_tls_servers: ended the command after %g s" % options.lifetime, file=sys.stderr)
+        return 124
+    finally:
+        for server in servers:
+            server.shutdown()
+            server.server_close()
 
 
 if __name__ == "__main__":
