@@ -10,6 +10,10 @@ bool RunningUnderWine() {
 }
 
 bool RunningElevated() {
+    // Under Wine every account is an administrator: a run there takes the
+    // standard user's path only when asked to, e.g. by a Unix user that may
+    // not write Program Files.
+    if (GetEnvironmentVariableW(L"WARESEEK_TESTS_AS_STANDARD_USER", nullptr, 0)) return false;
     HANDLE raw = nullptr;
     if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) {
         const UniqueHandle token(raw);

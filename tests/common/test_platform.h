@@ -14,8 +14,9 @@ extern "C" {
 bool RunningUnderWine(void);
 
 // True when the process's token is elevated (or, where elevation cannot be
-// asked, holds the Administrators group): writing under HKLM, creating
-// Global\ objects and deleting in the all-users documents need it on Windows.
+// asked, holds the Administrators group): writing under HKLM, Program Files
+// and System32 and trusting a root in the machine's store need it on Windows.
+// False whatever the token when WARESEEK_TESTS_AS_STANDARD_USER is set.
 bool RunningElevated(void);
 
 #ifdef __cplusplus
