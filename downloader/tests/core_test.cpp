@@ -105,13 +105,27 @@ TEST_F(FetchTest, AcceptsOnlyHttpHttpsAndFileSchemes) {
     EXPECT_FALSE(Fetch(folder.Sub(L"five"))) << "a bare path is not an address";
 }
 
-TEST_F(FetchTest, FollowsARedirectToTheFinalStatus) {
+// Every redirect code is followed to the final answer, and only a whole 200
+// is a file: a partial answer or one without content would replace the
+// catalogue with a piece of one, or with nothing.
+TEST_F(FetchTest, FollowsEveryRedirectAndTakesOnlyAWhole200) {
     HttpTestServer server;
     server.Serve("/five", 200, "12345");
     ASSERT_TRUE(server.Start());
     const std::wstring to = server.Url(L"/five");
-    server.Serve("/moved", CannedResponse{302, "", {}, "Location: " + std::string(to.begin(), to.end()) + "\r\n"});
-    EXPECT_EQ(Fetch(server.Url(L"/moved")), "12345");
+    const struct {
+        int status;
+        bool taken;
+    } cases[] = {{301, true}, {302, true}, {303, true}, {307, true}, {308, true},
+                 {200, true}, {201, false}, {204, false}, {206, false}, {304, false}};
+    for (const auto& c : cases) {
+        const std::string path = "/answer" + std::to_string(c.status);
+        const bool redirect = c.status >= 301 && c.status <= 308;
+        server.Serve(path, CannedResponse{c.status, redirect || c.status == 204 ? "" : "12345", {},
+                                          redirect ? "Location: " + std::string(to.begin(), to.end()) + "\r\n" : ""});
+        const std::optional<std::string> fetched = Fetch(server.Url(std::wstring(path.begin(), path.end())));
+        EXPECT_EQ(c.taken ? std::optional<std::string>("12345") : std::nullopt, fetched) << c.status;
+    }
 }
 
 // A server that sends a byte now and then keeps each wait short: only the

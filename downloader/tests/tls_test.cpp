@@ -134,12 +134,17 @@ TEST_F(HttpsDownload, FollowsARedirectFromHttpsOnlyToHttps) {
     EXPECT_NE(Download({toHttps}), 0);
     EXPECT_EQ(ReadBytes(target), zqd_test::kTlsCatalogue);
     zqd_test::WriteBytes(target, "old catalogue");
-    ClearDebugLog();
-    EXPECT_EQ(Download({toHttp}), 0);
-    EXPECT_EQ(ReadBytes(target), "old catalogue");
-    EXPECT_TRUE(plain.Requests().empty());
-    const std::vector<std::wstring> messages = DebugLogMessages();
-    EXPECT_EQ(std::count(messages.begin(), messages.end(), L"redirect refused: from https to http"), 1);
+    // The rule holds for each hop, also when the first address was plain http.
+    const std::string toHttpText(toHttp.begin(), toHttp.end());
+    plain.Serve("/via-https", CannedResponse{302, "", {}, "Location: " + toHttpText + "\r\n"});
+    for (const std::wstring& refused : {toHttp, plain.Url(L"/via-https")}) {
+        ClearDebugLog();
+        EXPECT_EQ(Download({refused}), 0) << ToUtf8(refused);
+        EXPECT_EQ(ReadBytes(target), "old catalogue");
+        EXPECT_EQ(plain.RequestCount("/catalogue.xml"), 0);
+        const std::vector<std::wstring> messages = DebugLogMessages();
+        EXPECT_EQ(std::count(messages.begin(), messages.end(), L"redirect refused: from https to http"), 1);
+    }
     EXPECT_NE(Download({toHttp, TlsUrl("GOOD", L"/catalogue.xml")}), 0) << "the next address is tried";
 }
 
