@@ -12,7 +12,7 @@ import shutil
 import subprocess
 import sys
 
-# name, catalogue, signature (None: none), key, expected exit code and,
+# name, catalogue (None: none), signature (None: none), key, expected exit code and,
 # optionally, a text the output must hold. The key is given with --key, or is
 # a folder of that name when None; "beside:" puts it where the module named
 # with --module reads it.
@@ -24,11 +24,14 @@ CASES = [
     ("signed with a 4,096-bit key", "catalogue.xml", "catalogue.xml.sig.large", "large.pem", 0),
     ("the key with Windows line ends", "catalogue.xml", "catalogue.xml.sig", "signer-crlf.pem", 0),
     ("one byte changed after signing", "tampered.xml", "catalogue.xml.sig", "signer.pem", 1),
-    ("signed by another key", "catalogue.xml", "catalogue.xml.sig.other", "signer.pem", 1),
-    ("signature cut short", "catalogue.xml", "catalogue.xml.sig.cut", "signer.pem", 1),
+    ("signed by another key", "catalogue.xml", "catalogue.xml.sig.other", "signer.pem", 1,
+     "the signature does not match the file under this key"),
+    ("signature cut short", "catalogue.xml", "catalogue.xml.sig.cut", "signer.pem", 1,
+     "the signature is not as long as the key"),
     ("a 1,024-bit key", "catalogue.xml", "catalogue.xml.sig.small", "small.pem", 1),
     ("a key file that is no key", "catalogue.xml", "catalogue.xml.sig", "catalogue.xml", 1),
     ("no signature", "catalogue.xml", None, "signer.pem", 2),
+    ("no catalogue", None, "catalogue.xml.sig", "signer.pem", 2),
     ("a key that cannot be read", "catalogue.xml", "catalogue.xml.sig", None, 2),
 ]
 
@@ -41,7 +44,8 @@ def run_case(emulator, host, signed, folder, case):
     name, catalogue, signature, key, expected = case[:5]
     says = case[5] if len(case) > 5 else ""
     os.makedirs(folder)
-    shutil.copyfile(os.path.join(signed, catalogue), os.path.join(folder, "SMBPlugins_x86.xml"))
+    if catalogue:
+        shutil.copyfile(os.path.join(signed, catalogue), os.path.join(folder, "SMBPlugins_x86.xml"))
     if signature:
         shutil.copyfile(os.path.join(signed, signature), os.path.join(folder, "SMBPlugins_x86.xml.sig"))
     key_option = ["--key", windows_path(os.path.join(folder, "key.pem"))]
