@@ -70,6 +70,13 @@ TEST_F(ListedSleeper, EveryWayGivesTheExecutablesPath) {
     EXPECT_EQ(L"", MainExecutablePath(0xFFFFFFF0u)) << "no such process";
 }
 
+TEST_F(ListedSleeper, OwnSessionHoldsThisProcessAndWhatItStarts) {
+    ASSERT_TRUE(m_sleeper.Started());
+    EXPECT_TRUE(InOwnSession(GetCurrentProcessId()));
+    EXPECT_TRUE(InOwnSession(m_sleeper.Id()));
+    EXPECT_FALSE(InOwnSession(0xFFFFFFF0u)) << "no such process";
+}
+
 // Wine 8 does not know this query; Windows answers it for every process.
 TEST_F(ListedSleeper, ProcessListGivesThePathWithoutAHandle) {
     ASSERT_TRUE(m_sleeper.Started());
