@@ -96,6 +96,17 @@ TEST_F(CatalogueFile, MissingOrMalformedFileGivesAnEmptyCatalogue) {
     EXPECT_EQ(0, m_manager.GetProductCount());
 }
 
+// Far larger than any real catalogue, and still under the file limit. (In
+// comments of 1 MiB: Wine's parser refuses a single text over 10 MB.)
+TEST_F(CatalogueFile, ACatalogueOfSeventeenMebibytesLoads) {
+    const std::wstring path = m_folder.Sub(L"catalogue.xml");
+    std::string bytes = "<Products><Product GUID='big' productType='0'/>";
+    for (int i = 0; i < 17; ++i) bytes += "<!--" + std::string(1u << 20, 'x') + "-->";
+    WriteBytes(path, bytes + "</Products>");
+    EXPECT_TRUE(m_manager.LoadCatalogueFile(path));
+    EXPECT_EQ(1, m_manager.GetProductCount());
+}
+
 TEST_F(CatalogueFile, ProductTypeSelectsTheGroupAndBadOnesAreSkipped) {
     ASSERT_TRUE(
         Load(L"<P>"
