@@ -15,6 +15,7 @@ private key):
                     only in January 2020
     NOT_FOR_SERVER  issued by the authority for the same names as GOOD, for
                     client authentication only
+    ISSUED_BY_GOOD  issued for the same names by GOOD, which is no authority
 
 The authority and the others are valid from 2020 to the end of 2049: the test
 bundle runs on Windows PCs long after the build. The authority's private key is
@@ -70,13 +71,14 @@ subjectKeyIdentifier = hash
 authorityKeyIdentifier = keyid
 """
 
-# name: (common name, subject alternative names, extensions, validity, issued by the authority)
+# name: (common name, subject alternative names, extensions, validity, issuer: None for itself)
 SERVERS = {
-    "GOOD": ("localhost", OWN_NAMES, "server", LONG, True),
-    "SELF_SIGNED": ("localhost", OWN_NAMES, "server", LONG, False),
-    "OTHER_HOST": ("other-host.example", "DNS:other-host.example", "server", LONG, True),
-    "EXPIRED": ("localhost", OWN_NAMES, "server", JANUARY_2020, True),
-    "NOT_FOR_SERVER": ("localhost", OWN_NAMES, "client", LONG, True),
+    "GOOD": ("localhost", OWN_NAMES, "server", LONG, "authority"),
+    "SELF_SIGNED": ("localhost", OWN_NAMES, "server", LONG, None),
+    "OTHER_HOST": ("other-host.example", "DNS:other-host.example", "server", LONG, "authority"),
+    "EXPIRED": ("localhost", OWN_NAMES, "server", JANUARY_2020, "authority"),
+    "NOT_FOR_SERVER": ("localhost", OWN_NAMES, "client", LONG, "authority"),
+    "ISSUED_BY_GOOD": ("localhost", OWN_NAMES, "server", LONG, "GOOD"),
 }
 
 
@@ -86,16 +88,16 @@ def openssl(folder, *args):
         sys.exit("make_tls_certificates: openssl %s failed:\n%s" % (args[0], result.stderr.decode(errors="replace")))
 
 
-def issue(folder, name, common_name, extensions, validity, signer_key, alt_names=None):
-    """Writes name.key and name.pem, signed with signer_key (the certificate's
-    own key for a self-signed one, issued by its own subject)."""
+def issue(folder, name, common_name, extensions, validity, issuer, alt_names=None):
+    """Writes name.key and name.pem, signed by issuer's certificate and key
+    (by its own key when issuer is None)."""
     request = ["req", "-new", "-newkey", "rsa:2048", "-nodes", "-keyout", name + ".key", "-out", name + ".csr",
                "-subj", "/CN=" + common_name]
     if alt_names:
         request += ["-addext", "subjectAltName=" + alt_names]
     openssl(folder, *request)
-    signer = ["-selfsign", "-keyfile", name + ".key"] if signer_key is None else [
-        "-cert", "authority.pem", "-keyfile", signer_key]
+    signer = ["-selfsign", "-keyfile", name + ".key"] if issuer is None else [
+        "-cert", issuer + ".pem", "-keyfile", issuer + ".key"]
     openssl(folder, "ca", "-batch", "-config", "ca.cnf", "-extensions", extensions, *signer, "-in", name + ".csr",
             "-out", name + ".pem", "-notext", "-startdate", validity[0], "-enddate", validity[1])
 
@@ -110,8 +112,8 @@ def make_certificates(work):
         config.write(CA_CONFIG)
     open(os.path.join(work, "index.txt"), "w").close()
     issue(work, "authority", AUTHORITY_NAME, "authority", LONG, None)
-    for name, (common_name, alt_names, extensions, validity, by_authority) in SERVERS.items():
-        issue(work, name, common_name, extensions, validity, "authority.key" if by_authority else None, alt_names)
+    for name, (common_name, alt_names, extensions, validity, issuer) in SERVERS.items():
+        issue(work, name, common_name, extensions, validity, issuer, alt_names)
     os.remove(os.path.join(work, "authority.key"))
 
 
