@@ -233,6 +233,20 @@ TEST(TransferHandles, AClosedHandleIsNeverUsedAndACallUnderWayHoldsTheCloseOff) 
     InternetCloseHandle(next);
 }
 
+// A handle closed once, by its owner or with the whole set, is forgotten: a
+// second close could hit another handle that got its value since (under Wine
+// at once).
+TEST(TransferHandles, AClosedHandleIsNeverClosedAgain) {
+    for (const bool ownerFirst : {true, false}) {
+        zqd::TransferHandles handles;
+        zqd::TransferHandle owned = handles.Adopt(InternetOpenW(L"test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+        ownerFirst ? owned.Reset() : handles.CloseAll();
+        const HINTERNET next = InternetOpenW(L"test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+        ownerFirst ? handles.CloseAll() : owned.Reset();
+        EXPECT_TRUE(InternetCloseHandle(next)) << "closed in the other's place; owner first: " << ownerFirst;
+    }
+}
+
 class ReplaceFileTest : public ::testing::Test {
 protected:
     zqd_test::TempFolder folder;
