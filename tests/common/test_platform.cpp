@@ -12,8 +12,11 @@ bool RunningUnderWine() {
 bool RunningElevated() {
     // Under Wine every account is an administrator: a run there takes the
     // standard user's path only when asked to, e.g. by a Unix user that may
-    // not write Program Files.
+    // not write Program Files. Wine 10 gives a program whose manifest asks for
+    // asInvoker a token that says it is not elevated, yet holds it to nothing:
+    // it writes HKLM, Program Files and the machine's stores as before.
     if (GetEnvironmentVariableW(L"WARESEEK_TESTS_AS_STANDARD_USER", nullptr, 0)) return false;
+    if (RunningUnderWine()) return true;
     HANDLE raw = nullptr;
     if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) {
         const UniqueHandle token(raw);
