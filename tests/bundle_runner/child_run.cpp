@@ -1,5 +1,8 @@
 #include "child_run.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "child_process.h"
 #include "command_line.h"
 #include "output_pipe.h"
@@ -23,9 +26,22 @@ DWORD MsUntil(ULONGLONG moment) {
     return moment > now ? static_cast<DWORD>(moment - now) : 0;
 }
 
+// Output beyond this is read and dropped: a program that prints without end
+// must not take the runner's memory.
+constexpr size_t kOutputLimit = 32u << 20;
+
+void Keep(std::string_view bytes, const ChildListener& listener, ChildResult& result) {
+    if (result.output.size() >= kOutputLimit) return;
+    const size_t count = std::min(bytes.size(), kOutputLimit - result.output.size());
+    result.output.append(bytes.data(), count);
+    if (listener.output) listener.output(bytes.data(), count);
+    if (result.output.size() == kOutputLimit && listener.note) listener.note(L"output beyond 32 MiB dropped");
+}
+
 // Reads the program's output until the pipe closes and the program has
 // ended; ends it at its time limit, and what it left running in its job once
-// it has ended.
+// it has ended. The clock is read on every turn: a program that never stops
+// printing keeps the pipe ready, and must still meet its limit.
 void Follow(StartedChild& child, HANDLE pipe, DWORD limitSeconds, const ChildListener& listener, ChildResult& result) {
     PipeReader reader(pipe);
     const ULONGLONG deadline = GetTickCount64() + limitSeconds * 1000ULL;
@@ -35,18 +51,17 @@ void Follow(StartedChild& child, HANDLE pipe, DWORD limitSeconds, const ChildLis
     for (;;) {
         pipeOpen = pipeOpen && reader.Begin();
         if (!pipeOpen && ended) return;
+        const DWORD left = MsUntil(ended ? drainUntil : deadline);
         HANDLE waits[2];
         DWORD count = 0;
         if (pipeOpen) waits[count++] = reader.Event();
         if (!ended) waits[count++] = child.process.Get();
-        const DWORD woke = WaitForMultipleObjects(count, waits, FALSE, MsUntil(ended ? drainUntil : deadline));
+        const DWORD woke = left ? WaitForMultipleObjects(count, waits, FALSE, left) : WAIT_TIMEOUT;
         const HANDLE signalled = woke - WAIT_OBJECT_0 < count ? waits[woke - WAIT_OBJECT_0] : nullptr;
         if (pipeOpen && signalled == reader.Event()) {
             const auto bytes = reader.Finish();
             pipeOpen = bytes.has_value();
-            if (!pipeOpen) continue;
-            result.output.append(bytes->data(), bytes->size());
-            if (listener.output) listener.output(bytes->data(), bytes->size());
+            if (pipeOpen) Keep(*bytes, listener, result);
             continue;
         }
         if (ended) return;  // the drain time is over
