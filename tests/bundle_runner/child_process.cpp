@@ -11,7 +11,12 @@ constexpr UINT kEndedExitCode = 1;
 UniqueHandle KillOnCloseJob() {
     UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    // Breakaway allowed: before Windows 8 a process is in one job at most, and
+    // the runner's own tests start programs of their own in jobs of their own.
+    // A crash ends its process without any error-reporting dialog, whatever
+    // error mode a program sets for itself.
+    limits.BasicLimitInformation.LimitFlags =
+        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
     if (job && !SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) job.Reset();
     return job;
 }

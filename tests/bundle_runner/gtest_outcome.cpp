@@ -103,7 +103,11 @@ RunOutcome GoogleTestOutcome(DWORD exitCode, const std::string& output) {
         failed.details.insert(failed.details.end(), skips.begin(), skips.end());
         return failed;
     }
-    if (tally.run == 0) return {Verdict::kSkipped, L"no test matched", {}};
+    // A run that matched no test, or ended inside one, proved nothing.
+    if (tally.run == 0) return {Verdict::kFailed, L"no test matched its filter", {}};
+    if (!tally.unfinishedTest.empty()) {
+        return {Verdict::kFailed, L"ended during " + FromUtf8(tally.unfinishedTest), skips};
+    }
     if (tally.skipped == tally.run) {
         std::wstring reasons;
         for (const SkipReason& reason : tally.skipReasons) reasons += (reasons.empty() ? L"" : L"; ") + FromUtf8(reason.text);

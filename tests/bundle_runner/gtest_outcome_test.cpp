@@ -84,7 +84,8 @@ const OutputCase kCases[] = {
      {L"skipped: needs administrator rights (2 tests)",
       L"skipped: 32-bit Windows has one system folder: nothing to look past (1 test)"}},
     {"all skipped", 0, kAllSkipped, L"skipped: needs administrator rights; no reason given", {}},
-    {"none ran", 0, kNoneRan, L"skipped: no test matched", {}},
+    {"none ran", 0, kNoneRan, L"FAILED: no test matched its filter", {}},
+    {"ended inside a test", 0, "[ RUN      ] A.One\n", L"FAILED: ended during A.One", {}},
     {"failed", 1, kFailed, L"FAILED: exit code 1", {L"failed: A.One", L"skipped: not here (1 test)"}},
     {"failed without output", 3, "", L"FAILED: exit code 3", {}},
 };

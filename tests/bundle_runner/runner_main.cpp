@@ -17,6 +17,7 @@
 #include "test_platform.h"
 #include "text/path_parts.h"
 #include "win32/module_file.h"
+#include "win32/win_owners.h"
 
 namespace {
 
@@ -44,6 +45,27 @@ void RemoveWhatThisRunLeft(RunnerOutput& output) {
     }
 }
 
+// Switches the console's QuickEdit off for the run: a selection made with the
+// mouse would otherwise stop every write to the console, and with it the
+// reading of the programs' output, while their clocks run on.
+class QuickEditOff {
+public:
+    QuickEditOff() : m_input(GetStdHandle(STD_INPUT_HANDLE)) {
+        m_changed = GetConsoleMode(m_input, &m_mode) &&
+                    SetConsoleMode(m_input, (m_mode & ~ENABLE_QUICK_EDIT_MODE) | ENABLE_EXTENDED_FLAGS);
+    }
+    ~QuickEditOff() {
+        if (m_changed) SetConsoleMode(m_input, m_mode);
+    }
+    QuickEditOff(const QuickEditOff&) = delete;
+    QuickEditOff& operator=(const QuickEditOff&) = delete;
+
+private:
+    HANDLE m_input;
+    DWORD m_mode = 0;
+    bool m_changed = false;
+};
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -59,6 +81,15 @@ int wmain(int argc, wchar_t** argv) {
                stderr);
         return 2;
     }
+    // One run at a time: each first removes the tests' leftovers, which a run
+    // still going would miss. Any account may create a Global\ mutex; one an
+    // elevated run made is closed to a standard one, which counts as taken.
+    const UniqueHandle oneRun(CreateMutexW(nullptr, FALSE, L"Global\\WareseekTestBundleRun"));
+    if (!oneRun || GetLastError() == ERROR_ALREADY_EXISTS) {
+        fputws(L"Another run of the Wareseek tests is under way on this PC: run them one at a time.\n", stderr);
+        return 2;
+    }
+    const QuickEditOff quickEditOff;
     const std::wstring testsBin = FolderOf(ModuleFileName(nullptr));
     const std::wstring bundle = testsBin.empty() ? L"" : FolderOf(testsBin.substr(0, testsBin.size() - 1));
     const bool elevated = RunningElevated();

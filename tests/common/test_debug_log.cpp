@@ -82,35 +82,52 @@ bool WriteNote(DWORD& madeFolders) {
     const std::wstring logFolder = DebugLogOuterFolder() + L"\\log";
     madeFolders = (FileExists(logFolder) ? 0 : kMadeLogFolder) | (FileExists(DebugLogOuterFolder()) ? 0 : kMadeOuterFolder);
     WriteNumber(note.Get(), L"foldersMade", madeFolders);
+    WriteNumber(note.Get(), L"complete", 1);  // last: a note without it changed nothing yet
     return true;
 }
 
-// Puts back what the note says: the switch, the folders; the log there is the
-// tests' (none may exist when a test borrows it).
-bool PutBackAsNoted() {
-    const UniqueRegKey note = OpenKey(kNoteKey, KEY_READ);
-    if (!note) return false;
-    DeleteFileW(DebugLogPath().c_str());
+enum class PutBack { kNothingNoted, kDone, kFailed };
+
+// Puts the switch back as noted; false when it could not be.
+bool PutSwitchBack(HKEY note) {
     DWORD type = 0;
     std::string bytes;
-    const bool hadSwitch = ReadRaw(note.Get(), L"switch", type, bytes);
-    {
-        const UniqueRegKey switchKey = OpenKey(kSwitchKey, KEY_SET_VALUE | KEY_QUERY_VALUE);
-        if (hadSwitch) {
-            RegSetValueExW(switchKey.Get(), kSwitchValue, 0, ReadNumber(note.Get(), L"switchType"),
-                           reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
-        } else if (switchKey) {
-            RegDeleteValueW(switchKey.Get(), kSwitchValue);
-        }
-        if (ReadNumber(note.Get(), L"keyMade") && switchKey && RegistryKeyIsEmpty(switchKey.Get())) {
-            RegDeleteKeyW(HKEY_LOCAL_MACHINE, kSwitchKey);
-        }
+    const bool hadSwitch = ReadRaw(note, L"switch", type, bytes);
+    UniqueRegKey switchKey = OpenKey(kSwitchKey, KEY_SET_VALUE | KEY_QUERY_VALUE);
+    if (!switchKey && hadSwitch) {
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSwitchKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr,
+                        switchKey.Receive(), nullptr);
     }
-    const DWORD made = ReadNumber(note.Get(), L"foldersMade");
-    if (made & kMadeLogFolder) RemoveDirectoryW((DebugLogOuterFolder() + L"\\log").c_str());
-    if (made & kMadeOuterFolder) RemoveDirectoryW(DebugLogOuterFolder().c_str());
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kNoteKey);
+    if (!switchKey) return !hadSwitch && !OpenKey(kSwitchKey, KEY_QUERY_VALUE);  // gone, or closed to this account
+    const LONG put = hadSwitch ? RegSetValueExW(switchKey.Get(), kSwitchValue, 0, ReadNumber(note, L"switchType"),
+                                                reinterpret_cast<const BYTE*>(bytes.data()),
+                                                static_cast<DWORD>(bytes.size()))
+                               : RegDeleteValueW(switchKey.Get(), kSwitchValue);
+    if (put != ERROR_SUCCESS && put != ERROR_FILE_NOT_FOUND) return false;
+    if (ReadNumber(note, L"keyMade") && RegistryKeyIsEmpty(switchKey.Get())) RegDeleteKeyW(HKEY_LOCAL_MACHINE, kSwitchKey);
     return true;
+}
+
+// Puts back what a whole note says: the switch, the folders; the log there
+// is the tests' (none may exist when a test borrows it). A note is dropped
+// only once the switch is back: until then it is the one record of its value.
+PutBack PutBackAsNoted() {
+    const UniqueRegKey note = OpenKey(kNoteKey, KEY_READ);
+    if (!note) return PutBack::kNothingNoted;
+    if (ReadNumber(note.Get(), L"complete")) {
+        if (!PutSwitchBack(note.Get())) return PutBack::kFailed;
+        DeleteFileW(DebugLogPath().c_str());
+        const DWORD made = ReadNumber(note.Get(), L"foldersMade");
+        if (made & kMadeLogFolder) RemoveDirectoryW((DebugLogOuterFolder() + L"\\log").c_str());
+        if (made & kMadeOuterFolder) RemoveDirectoryW(DebugLogOuterFolder().c_str());
+    }
+    return RegDeleteKeyW(HKEY_LOCAL_MACHINE, kNoteKey) == ERROR_SUCCESS ? PutBack::kDone : PutBack::kFailed;
+}
+
+bool SwitchExists() {
+    DWORD type = 0;
+    std::string bytes;
+    return ReadRaw(OpenKey(kSwitchKey, KEY_QUERY_VALUE).Get(), kSwitchValue, type, bytes);
 }
 
 void SetSwitchBytes(DWORD type, const void* data, DWORD size) {
@@ -136,9 +153,14 @@ std::string WhyTheDebugLogIsNotOurs() {
         return WARESEEK_NEEDS_ELEVATION "the log's switch is under HKLM, which only administrators may write";
     }
     if (const std::string why = WhyTheLogMutexIsNotOurs(); !why.empty()) return why;
-    if (FileExists(DebugLogPath()) && !NoteExists()) {
+    if (NoteExists()) return {};  // what is there is the tests'
+    if (FileExists(DebugLogPath())) {
         return "this PC has a debug log of its own (" + ToUtf8(DebugLogPath()) +
                "): the tests of the log are left out so that it is kept as it is";
+    }
+    if (SwitchExists()) {
+        return "this PC has a debug switch of its own (HKLM\\SOFTWARE\\Quillmoor \"debug\"): the tests of the log "
+               "are left out, since the product may log while they run";
     }
     return {};
 }
@@ -146,7 +168,8 @@ std::string WhyTheDebugLogIsNotOurs() {
 DebugLogSwitchedOn::DebugLogSwitchedOn() {
     if (g_borrows == 0) {
         if (!WhyTheDebugLogIsNotOurs().empty()) return;
-        PutBackAsNoted();  // what a killed run left, so the note holds the PC's own state
+        // What a killed run left, so that the note holds the PC's own state.
+        if (PutBackAsNoted() == PutBack::kFailed) return;
         DWORD madeFolders = 0;
         if (!WriteNote(madeFolders)) return;
         g_madeTheFolders = madeFolders == (kMadeLogFolder | kMadeOuterFolder);
@@ -205,5 +228,10 @@ std::vector<std::wstring> DebugLogMessages() {
 }
 
 std::wstring RestoreDebugLogLeftByAKilledRun() {
-    return PutBackAsNoted() ? L"the debug switch put back as it was, and the tests' log deleted" : L"";
+    switch (PutBackAsNoted()) {
+        case PutBack::kDone: return L"the debug switch put back as it was, and the tests' log deleted";
+        case PutBack::kFailed:
+            return L"the debug switch a killed run turned on could not be put back: run the tests elevated to do so";
+        default: return L"";
+    }
 }

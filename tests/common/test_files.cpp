@@ -25,6 +25,11 @@ void ForEachEntry(const std::wstring& folder, Visit visit) {
 }  // namespace
 
 void DeleteTree(const std::wstring& folder) {
+    // A link (junction or symbolic link) is removed, never what it points at.
+    if (GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) {
+        RemoveDirectoryW(folder.c_str());
+        return;
+    }
     ForEachEntry(folder, [&folder](const std::wstring& name, bool isFolder) {
         const std::wstring path = folder + L"\\" + name;
         if (isFolder) {

@@ -69,6 +69,16 @@ void RemoveTestFolders(const std::wstring& parent, std::vector<std::wstring>& do
     }
 }
 
+// The test authority itself: named exactly so (the search matches any name
+// that holds the text) and issued by itself.
+bool IsTestAuthority(PCCERT_CONTEXT certificate) {
+    wchar_t subject[256] = {};
+    CertNameToStrW(X509_ASN_ENCODING, &certificate->pCertInfo->Subject, CERT_X500_NAME_STR, subject, 256);
+    return std::wstring(subject) == std::wstring(L"CN=") + kTestAuthority &&
+           CertCompareCertificateName(X509_ASN_ENCODING, &certificate->pCertInfo->Subject,
+                                      &certificate->pCertInfo->Issuer);
+}
+
 void RemoveTestAuthority(std::vector<std::wstring>& done) {
     const UniqueCertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
                                               CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_OPEN_EXISTING_FLAG, L"Root"));
@@ -78,6 +88,7 @@ void RemoveTestAuthority(std::vector<std::wstring>& done) {
     PCCERT_CONTEXT found = nullptr;
     while ((found = CertFindCertificateInStore(store.Get(), X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_STR, kTestAuthority,
                                                found)) != nullptr) {
+        if (!IsTestAuthority(found)) continue;
         // Deleting frees the duplicate, not the context the search goes on from.
         CertDeleteCertificateFromStore(CertDuplicateCertificateContext(found)) ? ++removed : ++kept;
     }
