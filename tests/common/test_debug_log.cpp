@@ -14,7 +14,7 @@ const wchar_t kSwitchValue[] = L"debug";
 // Where a borrowing test notes what it changes, before it changes it: the
 // switch's old value and what it made. Below the tests' own key, which the
 // next run's clean-up knows as the tests'.
-const wchar_t kNoteKey[] = L"SOFTWARE\\WareseekTests\\debug-log";
+const wchar_t kNoteKey[] = WARESEEK_TEST_KEYS L"\\debug-log";
 const DWORD kMadeLogFolder = 1;
 const DWORD kMadeOuterFolder = 2;
 
@@ -215,14 +215,24 @@ void ClearDebugLog() {
     DeleteFileW(DebugLogPath().c_str());
 }
 
-std::vector<std::wstring> DebugLogMessages() {
-    const std::string bytes = ReadBytes(DebugLogPath());
+std::vector<std::wstring> LogFileLines(const std::wstring& path) {
+    const std::string bytes = ReadBytes(path);
     if (bytes.size() < 2) return {};
     const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / sizeof(wchar_t));
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::vector<std::wstring> DebugLogMessages() {
     const size_t stamp = 20;  // "yyyy-mm-dd hh:mm:ss" and a TAB
     std::vector<std::wstring> messages;
-    for (size_t start = 0, end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
-        messages.push_back(end - start > stamp ? text.substr(start + stamp, end - start - stamp) : std::wstring());
+    for (const std::wstring& line : LogFileLines(DebugLogPath())) {
+        messages.push_back(line.size() > stamp ? line.substr(stamp) : std::wstring());
     }
     return messages;
 }

@@ -65,6 +65,9 @@ std::wstring DebugLogPath();
 // The folder the log's folder is in (the all-users documents' Quillmoor).
 std::wstring DebugLogOuterFolder();
 void ClearDebugLog();
+// The lines of a log file (without the byte-order mark), split at CR LF; a
+// last line without CR LF too.
+std::vector<std::wstring> LogFileLines(const std::wstring& path);
 // The messages of the log's lines, in order, without their timestamps.
 std::vector<std::wstring> DebugLogMessages();
 

@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include <atomic>
+#include <regex>
 #include <stdexcept>
 
 #include "win32/win_owners.h"
@@ -40,6 +41,11 @@ void DeleteTree(const std::wstring& folder) {
         }
     });
     RemoveDirectoryW(folder.c_str());
+}
+
+bool IsTempFolderName(const std::wstring& name) {
+    static const std::wregex shape(L"wsk\\d+_\\d+_\\d+");
+    return std::regex_match(name, shape);
 }
 
 TempFolder::TempFolder() : TempFolder(std::wstring()) {}

@@ -6,6 +6,7 @@
 #include <vector>
 
 // A fresh folder under the temp folder, deleted with everything in it at scope end.
+// Its name, wsk<process>_<tick>_<count>, marks it as the tests' own.
 class TempFolder {
 public:
     TempFolder();
@@ -22,6 +23,9 @@ public:
 private:
     std::wstring m_path;
 };
+
+// Whether a folder's name is one TempFolder gives.
+bool IsTempFolderName(const std::wstring& name);
 
 // Writes text as UTF-8 (no BOM), creating missing folders on the way.
 void WriteUtf8File(const std::wstring& path, const std::wstring& text);

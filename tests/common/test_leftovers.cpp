@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include <regex>
 
 #include "test_debug_log.h"
 #include "test_files.h"
@@ -13,7 +12,9 @@
 
 namespace {
 
-const wchar_t kTestKeys[] = L"SOFTWARE\\WareseekTests";
+const wchar_t kTestKeys[] = WARESEEK_TEST_KEYS;
+// The robustness harness's folder in the temporary folder.
+const wchar_t kRobustnessFolder[] = L"wareseek-robustness";
 // The subject of the authority the TLS tests trust while they run.
 const wchar_t kTestAuthority[] = L"Wareseek test authority";
 
@@ -50,16 +51,15 @@ void RemoveTestKeys(HKEY root, REGSAM view, std::vector<std::wstring>& done) {
     if (!empty || !removed) Add(done, KeyName(root, view) + (removed ? L" removed" : L" could not be removed"));
 }
 
-// The tests' temporary folders: wsk<process>_<tick>_<count>.
+// The tests' temporary folders.
 void RemoveTestFolders(const std::wstring& parent, std::vector<std::wstring>& done) {
     if (parent.empty()) return;
-    static const std::wregex ours(L"wsk\\d+_\\d+_\\d+|wareseek-robustness");
     WIN32_FIND_DATAW entry;
     const UniqueFind find(FindFirstFileW((parent + L"\\*").c_str(), &entry));
     if (!find) return;
     std::vector<std::wstring> found;
     do {
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && std::regex_match(entry.cFileName, ours)) {
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (IsTempFolderName(entry.cFileName) || entry.cFileName == std::wstring(kRobustnessFolder))) {
             found.push_back(parent + L"\\" + entry.cFileName);
         }
     } while (FindNextFileW(find.Get(), &entry));
@@ -104,8 +104,7 @@ std::vector<std::wstring> RemoveLeftoversOfEarlierRuns() {
     Add(done, RestoreDebugLogLeftByAKilledRun());  // before its note goes with the test keys
     RemoveTestKeys(HKEY_CURRENT_USER, 0, done);
     RemoveTestKeys(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, done);
-    BOOL wow64 = FALSE;
-    IsWow64Process(GetCurrentProcess(), &wow64);
+    const bool wow64 = RunningUnderWow64();
     if (wow64) RemoveTestKeys(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, done);
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);

@@ -44,7 +44,7 @@ void TestRegistryKey::SetBytes(const wchar_t* name, DWORD type, const void* data
 
 std::wstring UniqueTestKeyPath(const wchar_t* purpose) {
     static std::atomic<unsigned> counter{0};
-    return std::wstring(L"SOFTWARE\\WareseekTests\\") + purpose + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+    return std::wstring(WARESEEK_TEST_KEYS L"\\") + purpose + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
            std::to_wstring(counter++);
 }
 

@@ -25,6 +25,10 @@ private:
     REGSAM m_viewFlag;
 };
 
+// The key every test key lies below, in each root and view: what a run left
+// there is the tests', and the next run removes it.
+#define WARESEEK_TEST_KEYS L"SOFTWARE\\WareseekTests"
+
 // A unique key path below SOFTWARE\WareseekTests for one test.
 std::wstring UniqueTestKeyPath(const wchar_t* purpose);
 bool RunningUnderWow64();

@@ -23,20 +23,6 @@
 
 namespace {
 
-// The log's lines (without the byte-order mark), split at CR LF.
-std::vector<std::wstring> LogLines(const std::wstring& path = DebugLogPath()) {
-    const std::string bytes = ReadBytes(path);
-    if (bytes.size() < 2) return {};
-    std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / sizeof(wchar_t));
-    std::vector<std::wstring> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
-        lines.push_back(text.substr(start, end - start));
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
-
 // The message part of a line, after checking the timestamp and the TAB.
 std::wstring MessageOf(const std::wstring& line) {
     static const std::wregex shape(L"\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}\t.*");
@@ -82,7 +68,7 @@ protected:
         return *m_log;
     }
     std::wstring Path() const { return m_folder.Sub(L"wareseek.log"); }
-    std::vector<std::wstring> Lines() const { return LogLines(Path()); }
+    std::vector<std::wstring> Lines() const { return LogFileLines(Path()); }
 
     TempFolder m_folder;
     std::optional<LogAtPath> m_log;
@@ -107,7 +93,7 @@ TEST_F(DebugLog, FirstLineStartsAFileWithByteOrderMark) {
     const std::string bytes = ReadBytes(DebugLogPath());
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ("\xFF\xFE", bytes.substr(0, 2));
-    const std::vector<std::wstring> lines = LogLines();
+    const std::vector<std::wstring> lines = LogFileLines(DebugLogPath());
     ASSERT_EQ(2u, lines.size());
     EXPECT_EQ(L"插件信息清空", MessageOf(lines[0]));
     EXPECT_EQ(L"插件信息清空", MessageOf(lines[1]));
@@ -130,7 +116,7 @@ TEST_F(DebugLog, SetUpWaitsForTheFirstQueryNotTheLoad) {
     EXPECT_TRUE(FileExists(logFolder));
     EXPECT_FALSE(FileExists(DebugLogPath())) << "no line yet";
     object->RegisterCallback(&CallbackLog::Record, m_module.Context());  // logs the emptied catalogue
-    EXPECT_EQ(1u, LogLines().size());
+    EXPECT_EQ(1u, LogFileLines(DebugLogPath()).size());
 }
 
 TEST_F(LogFile, FileIsRestartedOnlyBeyondTenMebibytes) {
@@ -235,7 +221,7 @@ void ExpectEveryWriterLineOnce(int writers, int lines, const std::wstring& path)
     static const std::wregex whole(
         L"\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}\twriter w\\d line \\d+ of a message long enough to be "
         L"written in several pieces by a careless logger");
-    const std::vector<std::wstring> logged = LogLines(path);
+    const std::vector<std::wstring> logged = LogFileLines(path);
     std::set<std::wstring> messages;
     size_t broken = 0;
     std::wstring firstBroken;
@@ -343,7 +329,7 @@ TEST_F(DebugLog, ProbesLogTheirStepsAndProcessesAreListedOncePerPass) {
     ASSERT_TRUE(m_module.Load());
     ObjectHolder object(m_module.NewRegisteredObject());
     object->HandleRequest(Request(L"QUERY").c_str());
-    std::vector<std::wstring> lines = LogLines();
+    std::vector<std::wstring> lines = LogFileLines(DebugLogPath());
     EXPECT_EQ(1u, Count(lines, L"progress name=services.exe"));
     const std::wstring app = install.Sub(L"app.exe");
     const std::vector<std::wstring> probeLines = {L"root=80000002, subkey=" + key.SubKey() + L", value=Path",
@@ -356,7 +342,7 @@ TEST_F(DebugLog, ProbesLogTheirStepsAndProcessesAreListedOncePerPass) {
     EXPECT_EQ(probeLines, tailMessages);
 
     object->HandleRequest(Request(L"QUERY").c_str());
-    EXPECT_EQ(2u, Count(LogLines(), L"progress name=services.exe")) << "every pass takes its own snapshot";
+    EXPECT_EQ(2u, Count(LogFileLines(DebugLogPath()), L"progress name=services.exe")) << "every pass takes its own snapshot";
 }
 
 // A catalogue, perhaps fetched over plain http, names its registry root by
@@ -394,7 +380,7 @@ TEST_F(DebugLog, OnlyPredefinedRegistryRootsAreOpened) {
     ASSERT_EQ(1u, CallbackLog::Calls().size());
     const std::vector<ListedItem> expected = {{L"held", L"held", 0, 0}, {L"hkcu", L"hkcu", 1, 0}, {L"hkpd", L"hkpd", 0, 0}};
     EXPECT_EQ(expected, ParseItems(CallbackLog::Calls()[0].response));
-    EXPECT_EQ(2u, Count(LogLines(), L"root refused: not a registry root a catalogue may use"));
+    EXPECT_EQ(2u, Count(LogFileLines(DebugLogPath()), L"root refused: not a registry root a catalogue may use"));
 }
 
 TEST_F(DebugLog, FileFoundBesideAMissingOneIsNotLoggedAsFound) {
@@ -411,7 +397,7 @@ TEST_F(DebugLog, FileFoundBesideAMissingOneIsNotLoggedAsFound) {
     ASSERT_EQ(1u, CallbackLog::Calls().size());
     EXPECT_EQ(1, ParseItems(CallbackLog::Calls()[0].response).at(0).installed);
     std::vector<std::wstring> messages;
-    for (const std::wstring& line : LogLines()) messages.push_back(MessageOf(line));
+    for (const std::wstring& line : LogFileLines(DebugLogPath())) messages.push_back(MessageOf(line));
     const std::wstring missing = install.Sub(L"uninst.exe");
     const std::vector<std::wstring> expected = {L"插件信息清空",
                                                 L"root=80000002, subkey=" + key.SubKey() + L", value=Absent",
@@ -449,7 +435,7 @@ TEST_F(DebugLog, ADownloadThatIsNoCatalogueSaysWhetherTheOldFileCameBack) {
         object->HandleRequest(Request(L"QUERY", L"1").c_str());
         ASSERT_EQ(1u, CallbackLog::Calls().size());
         EXPECT_EQ(c.listed, ParseItems(CallbackLog::Calls()[0].response).size()) << ToUtf8(c.line);
-        EXPECT_EQ(1u, Count(LogLines(), c.line));
+        EXPECT_EQ(1u, Count(LogFileLines(DebugLogPath()), c.line));
     }
 }
 
@@ -477,7 +463,7 @@ TEST_F(DebugLog, ARefusedSignatureSaysWhichCaseItWas) {
         object->HandleRequest(Request(L"QUERY", L"1").c_str());
         ASSERT_EQ(1u, CallbackLog::Calls().size());
         EXPECT_EQ(L"old", ParseItems(CallbackLog::Calls()[0].response).at(0).guid) << ToUtf8(c.line);
-        EXPECT_EQ(1u, Count(LogLines(), c.line));
+        EXPECT_EQ(1u, Count(LogFileLines(DebugLogPath()), c.line));
     }
 }
 
@@ -491,7 +477,7 @@ TEST_F(DebugLog, ASignedDownloadThatDoesNotFitSaysWhichPartAndWhy) {
     ASSERT_TRUE(m_module.Load());
     ObjectHolder object(m_module.NewRegisteredObject());
     object->HandleRequest(Request(L"QUERY", L"1").c_str());
-    EXPECT_EQ(1u, Count(LogLines(), L"catalogue download skipped, the signature's address is 250 characters long as "
+    EXPECT_EQ(1u, Count(LogFileLines(DebugLogPath()), L"catalogue download skipped, the signature's address is 250 characters long as "
                                     L"sent, and the download module takes at most 248: the catalogue in use is kept"));
 }
 
@@ -512,12 +498,12 @@ TEST_F(DebugLog, ACatalogueThatCannotBeSavedIsLoggedWithTheReason) {
     ObjectHolder object(m_module.NewRegisteredObject());
     object->HandleRequest(Request(L"QUERY", L"1").c_str());
     size_t saved = 0;
-    for (const std::wstring& line : LogLines()) {
+    for (const std::wstring& line : LogFileLines(DebugLogPath())) {
         const std::wstring message = MessageOf(line);
         saved += message.rfind(L"download not saved to " + catalogue + L": ", 0) == 0;
     }
     EXPECT_EQ(1u, saved);
-    EXPECT_EQ(1u, Count(LogLines(), L"SMBPlugins.xml下载失败"));
+    EXPECT_EQ(1u, Count(LogFileLines(DebugLogPath()), L"SMBPlugins.xml下载失败"));
 }
 
 }  // namespace
